@@ -1,0 +1,103 @@
+// Monthly record files: their paths, creation, and reading and writing samples at
+// their slots. The layout itself is in core/record_layout.h and doc/record_format.md.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/record_layout.h"
+
+namespace ws {
+
+enum class [[nodiscard]] RecordStatus {
+  kOk,
+  kInvalidArgument,  // stack, date or slot outside its range
+  kOutOfRange,       // the write would cross the end of the month file
+  kNotFound,         // the month file does not exist
+  kIoError,          // the operating system refused (see errno at the call)
+};
+
+const char* ToString(RecordStatus status);
+
+// "<workdir>/Stack%03d" with the stack number (index + 1).
+std::string StackDirectoryPath(std::string_view workdir, int stackIndex);
+// "<workdir>/Stack%03d/%d_%02d.dat": the file of one stack and month (year 1..9999,
+// month 1..12).
+std::string RecordFilePath(std::string_view workdir, int stackIndex, int year, int month);
+
+// Makes sure the month file exists: creates the stack directory if missing, then
+// creates the file exclusively and reserves its full kFileSize bytes, which read as
+// zeros. A file that already exists is left exactly as it is, whatever its size.
+[[nodiscard]] RecordStatus EnsureMonthFile(std::string_view workdir, int stackIndex, int year,
+                                           int month);
+// EnsureMonthFile for stacks 0..stackCount-1; carries on past a failing stack and
+// returns the first failure.
+[[nodiscard]] RecordStatus EnsureMonthFiles(std::string_view workdir, int stackCount, int year,
+                                            int month);
+
+// Writes a block of samples (a dumped five minutes: kBlockSamples of them) at the slot
+// of (day, hour, minute, second 0) of the given month's file, creating the file (and
+// the stack directory) when missing. The write uses a handle of its own, so an open
+// recording handle of the same stack is not disturbed. Refuses hour > 23, minute > 59,
+// a day outside the month, and a block that would cross the end of the file.
+[[nodiscard]] RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year,
+                                            int month, int day, int hour, int minute,
+                                            std::span<const Sample> samples);
+
+// Reads out.size() samples starting at a slot (a byte offset, multiple of kSampleSize)
+// of a month file. Samples the file does not hold (a short or missing tail, slots past
+// kFileSize) read as 0/0; bytes beyond kFileSize are never read. *stored, when given,
+// receives the number of samples that came from the file. kNotFound when the file
+// does not exist.
+[[nodiscard]] RecordStatus ReadRecordSamples(std::string_view workdir, int stackIndex, int year,
+                                             int month, int64_t slot, std::span<Sample> out,
+                                             int64_t* stored = nullptr);
+
+// One open month file (an owned descriptor, closed by the destructor). Writes are
+// unbuffered pwrite calls; one sample is never split over two writes. Not thread-safe;
+// distinct objects may refer to the same file.
+class RecordFile {
+ public:
+  enum class Access { kRead, kReadWrite };
+
+  RecordFile() = default;
+  ~RecordFile();
+  RecordFile(RecordFile&& other) noexcept;
+  RecordFile& operator=(RecordFile&& other) noexcept;
+  RecordFile(const RecordFile&) = delete;
+  RecordFile& operator=(const RecordFile&) = delete;
+
+  // Opens an existing month file (never creates it: see EnsureMonthFile). Any file
+  // held before is closed first.
+  [[nodiscard]] RecordStatus Open(std::string_view workdir, int stackIndex, int year, int month,
+                                  Access access);
+  void Close();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  // The month the open file belongs to; 0 while closed.
+  int year() const { return year_; }
+  int month() const { return month_; }
+  bool Holds(int year, int month) const { return fd_ >= 0 && year_ == year && month_ == month; }
+
+  // One sample at a slot, in one 8-byte write.
+  [[nodiscard]] RecordStatus WriteSample(int64_t slot, const Sample& sample);
+  // Consecutive samples from a slot; up to kBlockSamples go out in one write. Nothing
+  // is written when the samples would cross kFileSize.
+  [[nodiscard]] RecordStatus WriteSamples(int64_t slot, std::span<const Sample> samples);
+
+  // Reads samples from a slot as ReadRecordSamples does; returns how many came from
+  // the file, or nothing on a read error or a bad slot.
+  [[nodiscard]] std::optional<int64_t> ReadSamples(int64_t slot, std::span<Sample> out) const;
+  // Whole samples the file holds within kFileSize (kSlotsPerFile for a complete file).
+  [[nodiscard]] std::optional<int64_t> StoredSamples() const;
+
+ private:
+  int fd_ = -1;
+  int year_ = 0;
+  int month_ = 0;
+};
+
+}  // namespace ws

@@ -1,0 +1,80 @@
+#include "core/recorder.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ws {
+
+Recorder::Recorder(std::string workdir) : workdir_(std::move(workdir)) {}
+
+RecordStatus Recorder::Open(int stackCount, const SystemTime& now) {
+  Close();
+  if (stackCount < 0 || stackCount > record::kMaxStacks || !IsValidDate(now)) {
+    return RecordStatus::kInvalidArgument;
+  }
+  stackCount_ = stackCount;
+  RecordStatus first = EnsureMonthFiles(workdir_, stackCount, now.year, now.month);
+  for (int i = 0; i < stackCount; ++i) {
+    const RecordStatus s =
+        files_[i].Open(workdir_, i, now.year, now.month, RecordFile::Access::kReadWrite);
+    if (first == RecordStatus::kOk) first = s;
+  }
+  return first;
+}
+
+void Recorder::Close() {
+  for (RecordFile& f : files_) f.Close();
+  stackCount_ = 0;
+}
+
+RecordStatus Recorder::Tick(const SystemTime& now, std::span<const Sample> current) {
+  const size_t covered = std::min(current.size(), static_cast<size_t>(stackCount_));
+  RecordStatus first = covered < static_cast<size_t>(stackCount_) ? RecordStatus::kInvalidArgument
+                                                                  : RecordStatus::kOk;
+  for (size_t i = 0; i < covered; ++i) {
+    const RecordStatus s = RecordStack(static_cast<int>(i), now, current[i]);
+    if (first == RecordStatus::kOk) first = s;
+  }
+  return first;
+}
+
+RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const Sample& sample) {
+  if (stackIndex < 0 || stackIndex >= stackCount_ || !IsValidDate(now)) {
+    return RecordStatus::kInvalidArgument;
+  }
+  RecordFile& file = files_[stackIndex];
+  if (!file.Holds(now.year, now.month)) {
+    // New month, or an earlier attempt failed: start over with this month's file.
+    file.Close();
+    if (const RecordStatus s = EnsureMonthFile(workdir_, stackIndex, now.year, now.month);
+        s != RecordStatus::kOk) {
+      return s;
+    }
+    if (const RecordStatus s =
+            file.Open(workdir_, stackIndex, now.year, now.month, RecordFile::Access::kReadWrite);
+        s != RecordStatus::kOk) {
+      return s;
+    }
+  }
+  // The copy for the following second covers a tick that comes late; at the last second
+  // of the month that second lives in another file, and would lie past the end of this
+  // one on a 31st.
+  const bool lastSecondOfMonth = now.day == DaysInMonth(now.year, now.month) && now.hour == 23 &&
+                                 now.minute == 59 && now.second == 59;
+  const std::array<Sample, 2> pair{sample, sample};
+  const int64_t slot = record::SlotOf(now.day, now.hour, now.minute, now.second);
+  return file.WriteSamples(slot, std::span<const Sample>(pair.data(), lastSecondOfMonth ? 1 : 2));
+}
+
+RecordStatus Recorder::WriteBlock(int stackIndex, int year, int month, int day, int hour,
+                                  int minute, std::span<const Sample> samples) const {
+  return WriteRecordBlock(workdir_, stackIndex, year, month, day, hour, minute, samples);
+}
+
+const RecordFile& Recorder::file(int stackIndex) const {
+  static const RecordFile kClosed;
+  if (stackIndex < 0 || stackIndex >= stackCount_) return kClosed;
+  return files_[stackIndex];
+}
+
+}  // namespace ws

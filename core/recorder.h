@@ -1,0 +1,56 @@
+// The recording side of the station: one open month file per stack, written every
+// 500 ms by the record tick, rolled over to the next month's file when the month
+// changes.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "core/record_file.h"
+#include "core/record_layout.h"
+#include "core/system_time.h"
+
+namespace ws {
+
+// Owns the recording handles of stacks 0..stackCount()-1 from Open to Close (or the
+// next Open, after a change of the stack count). Single-threaded, like the rest of the
+// station. Every call reports its first failure but carries on with the other stacks;
+// the station ignores these statuses, tests and tools read them.
+class Recorder {
+ public:
+  explicit Recorder(std::string workdir);
+
+  // Closes any open set, ensures the month files of `now` for stacks
+  // 0..stackCount-1 and opens them for recording.
+  [[nodiscard]] RecordStatus Open(int stackCount, const SystemTime& now);
+  void Close();
+
+  // The record tick: for each stack below stackCount(), switches its handle to the
+  // month of `now` when needed, then writes current[i] into the slot of `now`'s second
+  // and again into the slot of the following second, unless that second belongs to
+  // the next month. Both samples go out in one write. Allocates nothing while the
+  // month stays the same. `current` holds one sample per stack; stacks it does not
+  // cover are not written and the call reports kInvalidArgument.
+  [[nodiscard]] RecordStatus Tick(const SystemTime& now, std::span<const Sample> current);
+  // The same for one stack.
+  [[nodiscard]] RecordStatus RecordStack(int stackIndex, const SystemTime& now,
+                                         const Sample& sample);
+
+  // Writes a dumped block into the stack's file of the given month (see
+  // WriteRecordBlock); the recording handles stay open and untouched.
+  [[nodiscard]] RecordStatus WriteBlock(int stackIndex, int year, int month, int day, int hour,
+                                        int minute, std::span<const Sample> samples) const;
+
+  int stackCount() const { return stackCount_; }
+  const std::string& workdir() const { return workdir_; }
+  // The recording handle of a stack (closed when out of range or not open).
+  const RecordFile& file(int stackIndex) const;
+
+ private:
+  std::string workdir_;
+  std::array<RecordFile, record::kMaxStacks> files_;
+  int stackCount_ = 0;
+};
+
+}  // namespace ws
