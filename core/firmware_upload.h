@@ -1,0 +1,74 @@
+// The firmware page exchange a logger starts with "APPE:": the image goes out
+// as numbered 1024-byte pages, then "APP>:" and "REST:". While it runs, polling
+// and supervision of every stack stop.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/link_sender.h"
+#include "core/protocol_codec.h"
+
+namespace ws {
+
+enum class FirmwareStep {
+  kIgnored,   // not a firmware reply, not from the uploading stack, or no usable image
+  kStarted,   // page 0 sent: show the progress window
+  kPageSent,  // the next page sent: move the progress bar to Page()
+  kEndSent,   // every page sent, "APP>:" went out
+  kFinished,  // "REST:" sent, the upload is over: hide the progress window
+};
+
+enum class FirmwareEnd { kFinished, kTimedOut };
+
+// Single-threaded; `clock` and `sender` must outlive the upload.
+class FirmwareUpload {
+ public:
+  // Page numbers are four digits; an image may fill at most 9999 pages.
+  static constexpr size_t kMaxImagePages = 9999;
+  static constexpr int64_t kNoAnswerTimeoutMs = 30000;
+
+  FirmwareUpload(const Clock& clock, LinkSender& sender);
+
+  // The image answered to the next "APPE:". An upload already running keeps
+  // the image it started with.
+  void SetImage(std::vector<uint8_t> image);
+  void ClearImage();
+  // True when an image is set that can be sent (not empty, not too large).
+  bool HasUsableImage() const;
+
+  // Any reply from `stack`; only "APPE:", "APPW:" and "APP>:" act.
+  FirmwareStep OnReply(int stack, std::span<const uint8_t> reply);
+
+  // Called every second: true when the upload has just been abandoned because
+  // its logger stayed silent for 30 s (polling resumes).
+  bool OnTick();
+
+  bool Running() const { return stack_ >= 0; }
+  int Stack() const { return stack_; }
+  // The page sent last (the progress bar's position).
+  int Page() const { return page_; }
+  // The last page number of the running upload: image size / 1024.
+  int LastPage() const;
+  std::optional<FirmwareEnd> LastEnd() const { return lastEnd_; }
+
+ private:
+  void SendPage();
+  void Send(std::span<const uint8_t> bytes);
+  void Finish(FirmwareEnd end);
+
+  const Clock& clock_;
+  LinkSender& sender_;
+  std::shared_ptr<const std::vector<uint8_t>> image_;    // chosen for the next upload
+  std::shared_ptr<const std::vector<uint8_t>> sending_;  // the running upload's image
+  int stack_ = -1;
+  int page_ = 0;
+  int64_t lastAnswerMs_ = 0;
+  std::optional<FirmwareEnd> lastEnd_;
+};
+
+}  // namespace ws
