@@ -1,0 +1,28 @@
+#include "core/stack_statistics.h"
+
+#include <cmath>
+
+namespace ws {
+
+float ApplyTestSpeedMode(int mode, float received) {
+  if (mode >= 1 && mode <= 3) return kTestSpeeds[static_cast<size_t>(mode - 1)];
+  return received;
+}
+
+StackStatistics::StackStatistics()
+    : directionWindows{VectorWindow(kWindowSizes[0]), VectorWindow(kWindowSizes[1]),
+                       VectorWindow(kWindowSizes[2]), VectorWindow(kWindowSizes[3])},
+      speedWindows{ScalarWindow(kWindowSizes[0]), ScalarWindow(kWindowSizes[1]),
+                   ScalarWindow(kWindowSizes[2]), ScalarWindow(kWindowSizes[3])} {}
+
+void StackStatistics::SetLiveValues(float newDirection, float newSpeed) {
+  if (std::isfinite(newDirection)) direction = newDirection;
+  if (std::isfinite(newSpeed)) speed = newSpeed;
+}
+
+void StackStatistics::ResetWindows() {
+  for (VectorWindow& w : directionWindows) w.Reset();
+  for (ScalarWindow& w : speedWindows) w.Clear();
+}
+
+}  // namespace ws
