@@ -4,11 +4,6 @@
 
 namespace ws {
 
-float ApplyTestSpeedMode(int mode, float received) {
-  if (mode >= 1 && mode <= 3) return kTestSpeeds[static_cast<size_t>(mode - 1)];
-  return received;
-}
-
 StackStatistics::StackStatistics()
     : directionWindows{VectorWindow(kWindowSizes[0]), VectorWindow(kWindowSizes[1]),
                        VectorWindow(kWindowSizes[2]), VectorWindow(kWindowSizes[3])},

@@ -22,12 +22,6 @@ inline constexpr int kPeriodCount = 4;
 // 24 hourly means a day.
 inline constexpr std::array<int, kPeriodCount> kWindowSizes = {20, 10, 6, 24};
 
-// Speeds forced by the test speed mode (1, 2, 3) in place of every received speed.
-inline constexpr std::array<float, 3> kTestSpeeds = {35.5f, 44.5f, 52.5f};
-
-// The received speed, or the forced speed when mode is 1, 2 or 3.
-float ApplyTestSpeedMode(int mode, float received);
-
 struct StackStatistics {
   StackStatistics();
 

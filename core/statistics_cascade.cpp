@@ -13,7 +13,7 @@ bool SameDate(const SystemTime& a, const SystemTime& b) {
 }  // namespace
 
 StatisticsCascade::StatisticsCascade(const Clock& clock, int stackCount)
-    : m_clock(clock), m_stackCount(std::clamp(stackCount, 0, kMaxStacks)) {
+    : m_clock(clock), m_stackCount(std::clamp(stackCount, 0, kCascadeStacks)) {
   const SystemTime now = m_clock.Now();
   for (StackStatistics& s : m_stacks) s.maximumTime = now;
 }
@@ -80,7 +80,7 @@ void StatisticsCascade::ResetWindows() {
 
 void StatisticsCascade::Rebuild(int newStackCount, StatisticsSnapshot& snapshot) {
   StoreSnapshot(snapshot);
-  m_stackCount = std::clamp(newStackCount, 0, kMaxStacks);
+  m_stackCount = std::clamp(newStackCount, 0, kCascadeStacks);
   // Removed stacks lose their alarm bits too, so they can never hold a level.
   for (StackStatistics& s : m_stacks) {
     s.direction = 0.0f;

@@ -12,11 +12,12 @@
 
 namespace ws {
 
-inline constexpr int kMaxStacks = 100;
+// The most stacks the station serves.
+inline constexpr int kCascadeStacks = 100;
 
-// Eight arrays of kMaxStacks averages: 0..3 the 1-minute, 10-minute, 1-hour and
+// Eight arrays of kCascadeStacks averages: 0..3 the 1-minute, 10-minute, 1-hour and
 // 1-day mean directions in degrees, 4..7 the mean speeds of the same periods.
-using StatisticsSnapshot = std::array<std::array<double, kMaxStacks>, 2 * kPeriodCount>;
+using StatisticsSnapshot = std::array<std::array<double, kCascadeStacks>, 2 * kPeriodCount>;
 
 // What the gauge panel shows of one stack after a step.
 struct StackAverages {
@@ -26,13 +27,13 @@ struct StackAverages {
   SystemTime maximumTime{};
 };
 
-// Holds the live state of all kMaxStacks stacks (about 300 KB: own it on the
+// Holds the live state of all kCascadeStacks stacks (about 300 KB: own it on the
 // heap); only the first StackCount() take part in steps, evaluations and
 // snapshots. Single-threaded: every call comes from the station's event loop.
 // The clock must outlive the cascade.
 class StatisticsCascade {
  public:
-  // stackCount is clamped to 0..kMaxStacks. Every window starts reset, every
+  // stackCount is clamped to 0..kCascadeStacks. Every window starts reset, every
   // maximum at 0 with the current local time, no day check done yet.
   StatisticsCascade(const Clock& clock, int stackCount);
 
@@ -41,7 +42,7 @@ class StatisticsCascade {
 
   int StackCount() const { return m_stackCount; }
 
-  // Any of the kMaxStacks stacks; index must be in 0..kMaxStacks-1.
+  // Any of the kCascadeStacks stacks; index must be in 0..kCascadeStacks-1.
   StackStatistics& Stack(int index) { return m_stacks[static_cast<size_t>(index)]; }
   const StackStatistics& Stack(int index) const { return m_stacks[static_cast<size_t>(index)]; }
 
@@ -85,7 +86,7 @@ class StatisticsCascade {
   const Clock& m_clock;
   int m_stackCount;
   std::optional<SystemTime> m_lastDayCheck;
-  std::array<StackStatistics, kMaxStacks> m_stacks;
+  std::array<StackStatistics, kCascadeStacks> m_stacks;
 };
 
 }  // namespace ws
