@@ -1,0 +1,18 @@
+#include "tools/gallery/gallery.h"
+
+#include <iterator>
+
+namespace ws::gallery {
+
+namespace {
+
+// Add one line per widget family.
+constexpr Entry kEntries[] = {
+    {"readouts", RenderReadouts},
+};
+
+}  // namespace
+
+std::span<const Entry> Entries() { return std::span<const Entry>(kEntries, std::size(kEntries)); }
+
+}  // namespace ws::gallery
