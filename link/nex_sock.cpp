@@ -138,22 +138,54 @@ void CNexSock::OnError(QAbstractSocket::SocketError error) {
   emit linkEvent(m_LinkId, code);
 }
 
+const QString& CNexSock::ReceivedText() const {
+  if (!m_TextValid) {
+    m_ReceivedText.resize(m_ReceiveBuffer.size());
+    QChar* out = m_ReceivedText.data();
+    for (qsizetype i = 0; i < m_ReceiveBuffer.size(); ++i) {
+      const auto sign = static_cast<int16_t>(static_cast<int8_t>(m_ReceiveBuffer[i]));
+      out[i] = QChar(static_cast<char16_t>(static_cast<uint16_t>(sign)));
+    }
+    m_TextValid = true;
+  }
+  return m_ReceivedText;
+}
+
+void CNexSock::QueueRead(int delayMs) {
+  if (m_DrainQueued) return;
+  m_DrainQueued = true;
+  QPointer<QTcpSocket> socket = m_Socket;
+  QTimer::singleShot(delayMs, this, [this, socket] {
+    m_DrainQueued = false;
+    if (socket && socket == m_Socket) OnReadable();
+  });
+}
+
 void CNexSock::OnReadable() {
   QPointer<QTcpSocket> socket = m_Socket;
   if (!socket) return;
   const qint64 waiting = socket->bytesAvailable();
   if (waiting <= 0) return;
+
+  if (m_ReceiveBudget > 0) {
+    if (!m_BudgetWindow.isValid() || m_BudgetWindow.elapsed() >= 1000) {
+      m_BudgetWindow.start();
+      m_BudgetUsed = 0;
+    }
+    if (m_BudgetUsed >= m_ReceiveBudget) {
+      // Leave the bytes where they are: with the read buffer full the socket
+      // stops reading and the peer is held back until the next second.
+      QueueRead(static_cast<int>(std::max<qint64>(1, 1000 - m_BudgetWindow.elapsed())));
+      return;
+    }
+  }
+
   const qint64 n = std::min<qint64>(waiting, kReceiveLimit);
   m_ReceiveBuffer.resize(n);
   const qint64 got = socket->read(m_ReceiveBuffer.data(), n);
   m_ReceiveBuffer.resize(std::max<qint64>(got, 0));
-
-  m_ReceivedText.resize(m_ReceiveBuffer.size());
-  QChar* out = m_ReceivedText.data();
-  for (qsizetype i = 0; i < m_ReceiveBuffer.size(); ++i) {
-    const auto sign = static_cast<int16_t>(static_cast<int8_t>(m_ReceiveBuffer[i]));
-    out[i] = QChar(static_cast<char16_t>(static_cast<uint16_t>(sign)));
-  }
+  m_BudgetUsed += m_ReceiveBuffer.size();
+  m_TextValid = false;
   const QHostAddress peer = socket->peerAddress();
   if (!peer.isNull()) {
     m_PeerAddress = peer.toString();
@@ -164,16 +196,7 @@ void CNexSock::OnReadable() {
 
   // readyRead comes only for new data: what stayed behind a full receive is
   // picked up by a queued call, so other links get their turn in between.
-  if (socket && socket == m_Socket && socket->bytesAvailable() > 0 && !m_DrainQueued) {
-    m_DrainQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, socket] {
-          m_DrainQueued = false;
-          if (socket && socket == m_Socket) OnReadable();
-        },
-        Qt::QueuedConnection);
-  }
+  if (socket && socket == m_Socket && socket->bytesAvailable() > 0) QueueRead(0);
 }
 
 }  // namespace ws

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -86,8 +87,15 @@ class CNexSock final : public QObject {
 
   // The last receive, valid until the next one on this link. The text holds one
   // character per byte, the byte sign-extended (0xFF reads as U+FFFF).
-  const QString& ReceivedText() const { return m_ReceivedText; }
+  const QString& ReceivedText() const;
   const QByteArray& ReceivedBytes() const { return m_ReceiveBuffer; }
+
+  // At most this many bytes are taken from the peer per second (0: no limit);
+  // beyond it the link stops reading until the second is over and TCP holds the
+  // peer back, so a flooding logger cannot monopolise the station.
+  void setReceiveBudget(qint64 bytesPerSecond) { m_ReceiveBudget = bytesPerSecond; }
+  qint64 receiveBudget() const { return m_ReceiveBudget; }
+  static constexpr qint64 kDefaultReceiveBudget = 4 * 1024 * 1024;
 
   // Number of sockets made so far (a fresh one per Connect); lets tests and the
   // supervision see that a link was rebuilt.
@@ -106,6 +114,7 @@ class CNexSock final : public QObject {
   void OnError(QAbstractSocket::SocketError error);
   void OnReadable();
   void DropSocket();
+  void QueueRead(int delayMs);
 
   int m_LinkId = 0;
   int m_Mode = 0;  // 2 once a connect has been started (TCP client)
@@ -117,7 +126,12 @@ class CNexSock final : public QObject {
   quint16 m_Port = 0;
   QPointer<QTcpSocket> m_Socket;
   QByteArray m_ReceiveBuffer;
-  QString m_ReceivedText;
+  // Built from the buffer on first use: most receivers want the bytes only.
+  mutable QString m_ReceivedText;
+  mutable bool m_TextValid = true;
+  qint64 m_ReceiveBudget = kDefaultReceiveBudget;
+  qint64 m_BudgetUsed = 0;
+  QElapsedTimer m_BudgetWindow;
 };
 
 }  // namespace ws

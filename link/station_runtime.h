@@ -1,0 +1,249 @@
+// The station's acquisition runtime without windows: the live settings, one link
+// per stack and the lamp tower link, the statistics and alarm rules, the record
+// files, the day dump and the firmware upload, driven by the station's timers.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/alarm_lamps.h"
+#include "core/alarm_rules.h"
+#include "core/clock.h"
+#include "core/dump_session.h"
+#include "core/firmware_upload.h"
+#include "core/poll_supervisor.h"
+#include "core/recorder.h"
+#include "core/reply_assembler.h"
+#include "core/settings.h"
+#include "core/statistics_cascade.h"
+#include "link/alarm_sound.h"
+#include "link/nex_sock.h"
+
+namespace ws {
+
+// Runs on the GUI thread and owns everything it drives. Timers keep their ids'
+// periods and order of work:
+//   1 (1 s)      clock, lamp tower keep-alive, supervision of every logger link,
+//                firmware upload time-out
+//   2 (200 ms)   blinking of the on-screen lamps
+//   3 (500 ms)   record tick
+//   4..7         3 s (day check, step 0), 1 min, 10 min, 1 h (steps 1..3)
+//   10 (100 ms)  repeat of the pending dump request, only during a dump
+//   100 + i      one-shot 500 ms poll of stack i
+// The windows learn what changed through the signals below (all emitted
+// synchronously); they call back the public operations.
+class StationRuntime final : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTimerSupervision = 1;
+  static constexpr int kTimerBlink = 2;
+  static constexpr int kTimerRecord = 3;
+  static constexpr int kTimerDump = 10;
+  static constexpr int kTimerPollBase = 100;
+  static constexpr int kSupervisionMs = 1000;
+  static constexpr int kBlinkMs = 200;
+  static constexpr int kRecordMs = 500;
+  static constexpr std::array<int, 4> kStepMs = {3000, 60000, 600000, 3600000};
+  static constexpr int kDumpRepeatMs = 100;
+  static constexpr int kPollMs = PollSupervisor::kPollDelayMs;
+  // An incomplete "R000:" or "R002:" is handled as it is when no more bytes
+  // follow within this time.
+  static constexpr int kReassemblyMs = 100;
+  // Replies handled per receive event; what a flooding logger sends beyond them
+  // counts only as a sign of life.
+  static constexpr int kMaxRepliesPerReceive = 4;
+
+  // `workdir` holds "WDX-5100.cfg" and the record files. `clock` must outlive
+  // the runtime.
+  StationRuntime(QString workdir, const Clock& clock, QObject* parent = nullptr);
+  ~StationRuntime() override;
+
+  // Loads the settings, makes the links, windows and record files and starts the
+  // timers. Call once.
+  void Start();
+  // The exit sequence: abandon a dump, all-off to the lamp tower (flushed), stop
+  // every timer, snapshot the averages into the settings, close links and files,
+  // save the settings. Safe to call more than once; the destructor calls it.
+  void Shutdown();
+  bool Running() const { return m_Running; }
+
+  // The configuration dialog's OK: takes the edited record over the live one,
+  // saves it, reconnects stacks whose address changed and rebuilds the per-stack
+  // machinery when the number of stacks changed; restarts timers 1 and 3..7.
+  void ApplySettings(const Settings& edited);
+  // Saves the live record (the gauge panel's splitter moved).
+  bool SaveSettings();
+
+  const Settings& settings() const { return *m_Settings; }
+  Settings& mutableSettings() { return *m_Settings; }
+  const QString& workdir() const { return m_Workdir; }
+  int stackCount() const { return m_StackCount; }
+
+  // -1 is the overview. A stack outside 0..stackCount-1 reads as the overview.
+  void SetSelectedStack(int stack);
+  int selectedStack() const { return m_Selected; }
+
+  // Ctrl+F2..F4 (1..3) and Ctrl+F5 (0).
+  void SetTestSpeedMode(int mode);
+  int testSpeedMode() const { return m_TestSpeedMode; }
+
+  void SetSoundsEnabled(bool enabled);
+  bool soundsEnabled() const;
+  // The alarm list's ACK.
+  void Acknowledge();
+  // Replaces the player (not owned; null restores the silent one).
+  void SetAlarmSound(AlarmSound* sound);
+
+  // The day dump of one stack. The runtime runs the exchange; the window shows
+  // progress and waits for dumpFinished.
+  DumpStart StartDump(int stack, const SystemTime& date);
+  // MAIN, EXIT: the dump stops where it is.
+  void AbandonDump();
+  bool DumpRunning() const { return m_Dump->Running(); }
+  const DumpSession& dump() const { return *m_Dump; }
+
+  // The image answered to the next "APPE:"; false (and no image) when the file
+  // cannot be read or does not make an uploadable image.
+  bool SetFirmwareImage(const QString& path);
+  void ClearFirmwareImage();
+  bool UploadRunning() const { return m_Firmware->Running(); }
+  const FirmwareUpload& firmware() const { return *m_Firmware; }
+
+  // Live state, for the windows and tests.
+  const StatisticsCascade& statistics() const { return *m_Cascade; }
+  StackAverages Averages(int stack) const;
+  const AlarmRules& alarms() const { return *m_Alarms; }
+  int OverallLevel() const { return m_Alarms->OverallLevel(); }
+  LampStates lamps() const { return m_Alarms->LampState(); }
+  int TileState(int stack) const;
+  const PollSupervisor& poll(int stack) const { return m_Poll[static_cast<size_t>(stack)]; }
+  const Recorder& recorder() const { return *m_Recorder; }
+  const CNexSock* link(int stack) const;
+  const CNexSock* lampLink() const { return m_LampLink; }
+  int lampSilentTicks() const { return m_LampSilentTicks; }
+
+  // Counters for the headless runner: decoded live replies and sent polls per
+  // stack, and the record ticks written.
+  struct Counters {
+    std::array<int64_t, kMaxStacks> liveReplies{};
+    std::array<int64_t, kMaxStacks> pollsSent{};
+    std::array<int64_t, kMaxStacks> bytesReceived{};
+    int64_t recordTicks = 0;
+  };
+  const Counters& counters() const { return m_Counters; }
+
+ signals:
+  // Timer 1: the clock text.
+  void clockTick(const ws::SystemTime& now);
+  // A decoded live reply: the tile's values and state (2..5).
+  void stackUpdated(int stack, float direction, float speed, int tileState);
+  // Supervision found the stack silent: tile state 1.
+  void stackNoCommunication(int stack);
+  // The selected stack's gauge needles.
+  void gaugeNeedles(float direction, float speed);
+  // After step k (0..3) when a stack is selected: its averages.
+  void gaugeRefresh(int k, const ws::StackAverages& averages);
+  // A raised level (1 Alarm, 2 Stop, 3 Trip): the alarm list takes the entry.
+  void alarmRaised(int stack, int level, double speed);
+  // The on-screen lamps changed.
+  void lampsChanged(bool green, bool yellow, bool red);
+  // The link LED of the selected stack (COLORREF dark and light).
+  void linkLedChanged(uint32_t dark, uint32_t light);
+  // Dump progress in percent, and its end (a DumpEnd value). A time-out is
+  // shown with kDumpTimedOutText.
+  void dumpProgress(int percent);
+  void dumpFinished(int end);
+  // Firmware upload: started (last page number), page sent, finished (a
+  // FirmwareEnd value).
+  void firmwareStarted(int lastPage);
+  void firmwareProgress(int page);
+  void firmwareFinished(int end);
+  // A socket could not be made: the window shows "TCP/IP Error!".
+  void tcpIpError();
+  // The per-stack machinery was rebuilt for a new number of stacks.
+  void stacksRebuilt(int stackCount);
+
+ private:
+  class Sender;
+  class AlarmBridge;
+  class BlockWriter;
+
+  void CreateStack(int i);
+  void DestroyStacks();
+  void StartTimers();
+  void StopTimers();
+  void ApplyAlarmConfig();
+  PollContext ContextFor(int i) const;
+
+  void OnLinkEvent(int linkId, int code);
+  void OnStackData(int i);
+  void HandleReply(int i, std::span<const uint8_t> reply);
+  void HandleDumpReply(int i, std::span<const uint8_t> reply);
+  void HandleFirmwareReply(int i, std::span<const uint8_t> reply);
+  void ApplyPollActions(int i, const PollActions& actions);
+  void OnLampData();
+  void SendLampMessage();
+  void EmitLampsIfChanged();
+
+  void OnSupervisionTimer();
+  void OnBlinkTimer();
+  void OnRecordTimer();
+  void OnStepTimer(int k);
+  void OnDumpTimer();
+  void OnPollTimer(int i);
+  void OnReassemblyTimer(int i);
+
+  QString m_Workdir;
+  std::string m_WorkdirUtf8;
+  const Clock& m_Clock;
+  std::unique_ptr<Settings> m_Settings;
+  int m_StackCount = 0;
+  int m_Selected = -1;
+  int m_TestSpeedMode = 0;
+  bool m_Started = false;
+  bool m_Running = false;
+
+  std::unique_ptr<Sender> m_Sender;
+  std::unique_ptr<AlarmBridge> m_AlarmBridge;
+  std::unique_ptr<BlockWriter> m_BlockWriter;
+  NullAlarmSound m_NullSound;
+  AlarmSound* m_Sound = &m_NullSound;
+
+  std::unique_ptr<StatisticsCascade> m_Cascade;
+  std::unique_ptr<AlarmRules> m_Alarms;
+  std::unique_ptr<Recorder> m_Recorder;
+  std::unique_ptr<DumpSession> m_Dump;
+  std::unique_ptr<FirmwareUpload> m_Firmware;
+
+  std::array<PollSupervisor, kMaxStacks> m_Poll;
+  std::array<int, kMaxStacks> m_Tile{};
+  // Children of the runtime, deleted later when a rebuild drops them.
+  std::array<CNexSock*, kMaxStacks> m_Links{};
+  std::array<QTimer*, kMaxStacks> m_PollTimers{};
+  std::array<QTimer*, kMaxStacks> m_ReassemblyTimers{};
+  std::array<ReplyAssembler, kMaxStacks> m_Assemblers;
+  CNexSock* m_LampLink = nullptr;
+  int m_LampSilentTicks = 0;
+  LampStates m_LastLamps;
+  bool m_LampsEmitted = false;
+  std::vector<Sample> m_Current;
+
+  QTimer m_Timer1;
+  QTimer m_Timer2;
+  QTimer m_Timer3;
+  std::array<QTimer, 4> m_StepTimers;
+  QTimer m_Timer10;
+
+  Counters m_Counters;
+};
+
+}  // namespace ws

@@ -1,0 +1,189 @@
+// windscope-station: runs the acquisition runtime without windows on a working
+// directory and, at the end, prints what it measured (CPU share, polls per
+// second per stack, record seconds written), or runs one day dump.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/record_file.h"
+#include "core/system_time.h"
+#include "link/station_runtime.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Seconds of [from, to] (civil seconds, same month) whose slot holds a sample
+// other than 0/0: the loggers' wind is never exactly calm and north.
+int64_t WrittenSeconds(const std::string& workdir, int stack, int64_t from, int64_t to) {
+  if (to < from) return 0;
+  const ws::SystemTime first = ws::FromCivilSeconds(from);
+  std::vector<ws::Sample> samples(static_cast<size_t>(to - from + 1));
+  const int64_t slot = ws::record::SlotOf(first.day, first.hour, first.minute, first.second);
+  if (ws::ReadRecordSamples(workdir, stack, first.year, first.month, slot, samples) !=
+      ws::RecordStatus::kOk) {
+    return 0;
+  }
+  return std::count_if(samples.begin(), samples.end(),
+                       [](const ws::Sample& s) { return s.direction != 0.0f || s.speed != 0.0f; });
+}
+
+bool ParseDate(const QString& text, ws::SystemTime& out) {
+  const QStringList parts = text.split(QLatin1Char('-'));
+  if (parts.size() != 3) return false;
+  out = ws::SystemTime{};
+  out.year = static_cast<uint16_t>(parts[0].toUInt());
+  out.month = static_cast<uint16_t>(parts[1].toUInt());
+  out.day = static_cast<uint16_t>(parts[2].toUInt());
+  return ws::IsValidDate(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("windscope-station"));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Runs the Windscope acquisition runtime without windows."));
+  parser.addHelpOption();
+  parser.addOption({QStringLiteral("workdir"), QStringLiteral("Working directory (WDX-5100.cfg, record files)."),
+                    QStringLiteral("DIR")});
+  parser.addOption({QStringLiteral("seconds"), QStringLiteral("Run this long, then exit (default: until SIGINT/SIGTERM)."),
+                    QStringLiteral("N")});
+  parser.addOption({QStringLiteral("stats"), QStringLiteral("Print CPU share, polls per second and record coverage at the end.")});
+  parser.addOption({QStringLiteral("dump"),
+                    QStringLiteral("Dump one day (YYYY-MM-DD) of stack 1 (or --stack) and print how long it took."),
+                    QStringLiteral("DATE")});
+  parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump (1-based)."), QStringLiteral("N"),
+                    QStringLiteral("1")});
+  parser.process(app);
+
+  const QString workdir = parser.value(QStringLiteral("workdir"));
+  if (workdir.isEmpty() || !QDir(workdir).exists()) {
+    std::fprintf(stderr, "windscope-station: --workdir DIR (an existing directory) is required\n");
+    return 2;
+  }
+  const int seconds = parser.value(QStringLiteral("seconds")).toInt();
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+
+  ws::SystemClock clock;
+  ws::StationRuntime runtime(QDir(workdir).absolutePath(), clock);
+  runtime.Start();
+  const int stacks = runtime.stackCount();
+
+  int exitCode = 0;
+  QTimer stopCheck;
+  stopCheck.setInterval(100);
+  QObject::connect(&stopCheck, &QTimer::timeout, &app, [&] {
+    if (g_stop) app.quit();
+  });
+  stopCheck.start();
+
+  if (parser.isSet(QStringLiteral("dump"))) {
+    ws::SystemTime date;
+    if (!ParseDate(parser.value(QStringLiteral("dump")), date)) {
+      std::fprintf(stderr, "windscope-station: --dump wants YYYY-MM-DD\n");
+      return 2;
+    }
+    const int stack = parser.value(QStringLiteral("stack")).toInt() - 1;
+    QElapsedTimer dumpTime;
+    // Let the link connect and answer its first poll before asking for the day.
+    QTimer::singleShot(2500, &app, [&] {
+      dumpTime.start();
+      if (runtime.StartDump(stack, date) != ws::DumpStart::kStarted) {
+        std::fprintf(stderr, "windscope-station: the day cannot be dumped\n");
+        exitCode = 1;
+        app.quit();
+      }
+    });
+    QObject::connect(&runtime, &ws::StationRuntime::dumpFinished, &app, [&](int end) {
+      const double s = static_cast<double>(dumpTime.nsecsElapsed()) / 1e9;
+      if (end == static_cast<int>(ws::DumpEnd::kCompleted)) {
+        std::printf("dump: stack %d, %04d-%02d-%02d, 288 blocks in %.3f s\n", stack + 1, date.year, date.month,
+                    date.day, s);
+      } else {
+        std::printf("dump: ended without completing (%d) after %.3f s\n", end, s);
+        exitCode = 1;
+      }
+      app.quit();
+    });
+    if (seconds > 0) QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    app.exec();
+    runtime.Shutdown();
+    return exitCode;
+  }
+
+  // The measured window starts once every link has had time to connect and
+  // answer (the first supervision tick reconnects, the first poll follows).
+  constexpr int kWarmupMs = 3000;
+  ws::StationRuntime::Counters atWarmup;
+  int64_t windowStart = 0;
+  double cpuStart = 0;
+  QElapsedTimer wall;
+  QTimer::singleShot(kWarmupMs, &app, [&] {
+    atWarmup = runtime.counters();
+    windowStart = ws::CivilSeconds(clock.Now()) + 1;
+    cpuStart = CpuSeconds();
+    wall.start();
+  });
+  if (seconds > 0) QTimer::singleShot(kWarmupMs + seconds * 1000, &app, &QCoreApplication::quit);
+  app.exec();
+
+  const double wallSeconds = wall.isValid() ? static_cast<double>(wall.nsecsElapsed()) / 1e9 : 0.0;
+  const double cpu = CpuSeconds() - cpuStart;
+  const int64_t windowEnd = ws::CivilSeconds(clock.Now()) - 1;
+  const ws::StationRuntime::Counters end = runtime.counters();
+  runtime.Shutdown();
+
+  if (parser.isSet(QStringLiteral("stats")) && wallSeconds > 0) {
+    double minRate = std::numeric_limits<double>::max();
+    double sumRate = 0;
+    int minStack = 0;
+    int below = 0;
+    int64_t recordedMin = std::numeric_limits<int64_t>::max();
+    int64_t recordedSum = 0;
+    const int64_t expected = std::max<int64_t>(0, windowEnd - windowStart + 1);
+    const std::string dir = QDir(workdir).absolutePath().toStdString();
+    for (int i = 0; i < stacks; ++i) {
+      const auto ui = static_cast<size_t>(i);
+      const double rate = static_cast<double>(end.liveReplies[ui] - atWarmup.liveReplies[ui]) / wallSeconds;
+      sumRate += rate;
+      if (rate < minRate) {
+        minRate = rate;
+        minStack = i;
+      }
+      if (rate < 1.9) ++below;
+      const int64_t written = WrittenSeconds(dir, i, windowStart, windowEnd);
+      recordedMin = std::min(recordedMin, written);
+      recordedSum += written;
+    }
+    std::printf("stacks: %d, measured %.1f s (after %d s warm-up)\n", stacks, wallSeconds, kWarmupMs / 1000);
+    std::printf("cpu: %.2f s over %.1f s wall = %.2f %% of one core\n", cpu, wallSeconds, 100.0 * cpu / wallSeconds);
+    std::printf("polls/s per stack: min %.3f (stack %d), avg %.3f, below 1.9/s: %d\n", minRate, minStack + 1,
+                sumRate / stacks, below);
+    std::printf("record seconds per stack: expected %lld, min %lld, avg %.1f, complete stacks %s\n",
+                static_cast<long long>(expected), static_cast<long long>(recordedMin),
+                static_cast<double>(recordedSum) / stacks, recordedMin == expected ? "all" : "NOT all");
+  }
+  return exitCode;
+}
