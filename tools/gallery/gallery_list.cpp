@@ -9,6 +9,9 @@ namespace {
 // Add one line per widget family.
 constexpr Entry kEntries[] = {
     {"readouts", RenderReadouts},
+    {"lights", RenderLights},
+    {"text_boxes", RenderTextBoxes},
+    {"gauges", RenderGauges},
 };
 
 }  // namespace
