@@ -56,6 +56,8 @@ class AlarmRules {
   void Acknowledge();
 
   // L: 3 if any stack in use has its Trip bit, else 2 for Stop, 1 for Alarm, else 0.
+  // Evaluate and BuildLampMessage recompute it; call it after the cascade is
+  // rebuilt so the lamps do not show the levels of stacks that are gone.
   int RecomputeLevel();
   // L as last computed.
   int OverallLevel() const { return m_level; }
