@@ -95,7 +95,8 @@ class CNexSock final : public QObject {
   // peer back, so a flooding logger cannot monopolise the station.
   void setReceiveBudget(qint64 bytesPerSecond) { m_ReceiveBudget = bytesPerSecond; }
   qint64 receiveBudget() const { return m_ReceiveBudget; }
-  static constexpr qint64 kDefaultReceiveBudget = 4 * 1024 * 1024;
+  // A whole day's dump is about 350 KB; nothing a logger should send comes near.
+  static constexpr qint64 kDefaultReceiveBudget = 1024 * 1024;
 
   // Number of sockets made so far (a fresh one per Connect); lets tests and the
   // supervision see that a link was rebuilt.

@@ -462,8 +462,15 @@ void StationRuntime::OnStackData(int i) {
   if (!link) return;
   const QByteArray& bytes = link->ReceivedBytes();
   m_Counters.bytesReceived[ui] += bytes.size();
-  const std::vector<ReplyAssembler::Reply> replies = m_Assemblers[ui].Feed(
-      {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())});
+  std::span<const uint8_t> received(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                    static_cast<size_t>(bytes.size()));
+  const bool flood = bytes.size() > kLargeReceive;
+  if (flood) {
+    m_Assemblers[ui] = ReplyAssembler{};
+    received = received.first(kMaxRepliesPerReceive * kBlockReplySize);
+  }
+  const std::vector<ReplyAssembler::Reply> replies = m_Assemblers[ui].Feed(received);
+  if (flood) m_Assemblers[ui] = ReplyAssembler{};
   int handled = 0;
   for (const ReplyAssembler::Reply& reply : replies) {
     if (handled++ == kMaxRepliesPerReceive) break;

@@ -61,6 +61,9 @@ class StationRuntime final : public QObject {
   // Replies handled per receive event; what a flooding logger sends beyond them
   // counts only as a sign of life.
   static constexpr int kMaxRepliesPerReceive = 4;
+  // A receive larger than this is not a logger's answer but a flood: only its
+  // head is looked at, and nothing of it is kept for reassembly.
+  static constexpr qsizetype kLargeReceive = 16 * 1024;
 
   // `workdir` holds "WDX-5100.cfg" and the record files. `clock` must outlive
   // the runtime.

@@ -1,0 +1,96 @@
+// A station runtime on a temporary working directory, talking over loopback to
+// simulated loggers (and a lamp tower) served in the same process.
+#pragma once
+
+#include <QHostAddress>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "link/station_runtime.h"
+#include "test_support.h"
+#include "tools/sim/sim_config_writer.h"
+#include "tools/sim/sim_lamp_tower.h"
+#include "tools/sim/sim_logger.h"
+
+namespace ws::test {
+
+class RuntimeFixture : public ::testing::Test {
+ protected:
+  // Loggers 0..count-1 listen on LoopbackAddress(firstHost + i); a lamp tower
+  // on LoopbackAddress(lampHost) when given. Then the station starts.
+  void StartSite(int count, int firstHost, std::optional<int> lampHost = std::nullopt) {
+    ASSERT_TRUE(dir.isValid());
+    for (int i = 0; i < count; ++i) {
+      auto logger = std::make_unique<SimLogger>(i, QHostAddress(LoopbackAddress(firstHost + i)), 4000,
+                                                static_cast<uint32_t>(i + 1));
+      ASSERT_TRUE(logger->IsListening()) << logger->ErrorString().toStdString();
+      loggers.push_back(std::move(logger));
+    }
+    SimSite site;
+    site.loggerCount = count;
+    site.firstLoggerHost = QHostAddress(LoopbackAddress(firstHost)).toIPv4Address();
+    if (lampHost) {
+      lamp = std::make_unique<SimLampTower>(QHostAddress(LoopbackAddress(*lampHost)));
+      ASSERT_TRUE(lamp->IsListening()) << lamp->ErrorString().toStdString();
+      site.lampHost = QHostAddress(LoopbackAddress(*lampHost)).toIPv4Address();
+    }
+    std::string error;
+    ASSERT_TRUE(WriteSimConfig(dir.path().toStdString(), site, &error)) << error;
+    runtime = std::make_unique<StationRuntime>(dir.path(), clock);
+    QObject::connect(runtime.get(), &StationRuntime::stackUpdated, runtime.get(),
+                     [this](int stack, float direction, float speed, int) {
+                       updates.push_back({stack, direction, speed});
+                     });
+    runtime->Start();
+  }
+
+  void TearDown() override {
+    if (runtime) runtime->Shutdown();
+    runtime.reset();
+    Pump(20);
+  }
+
+  int64_t LiveReplies(int stack) const {
+    return runtime->counters().liveReplies[static_cast<size_t>(stack)];
+  }
+
+  // Waits until every stack below `count` has had a decoded reply.
+  bool WaitForFirstReplies(int count, int ms = 4000) {
+    return WaitFor(
+        [&] {
+          for (int i = 0; i < count; ++i) {
+            if (LiveReplies(i) == 0) return false;
+          }
+          return true;
+        },
+        ms);
+  }
+
+  // Live replies per second of `stack` over the next ms.
+  double PollRate(int stack, int ms) {
+    const int64_t before = LiveReplies(stack);
+    Pump(ms);
+    return static_cast<double>(LiveReplies(stack) - before) * 1000.0 / ms;
+  }
+
+  struct Update {
+    int stack;
+    float direction;
+    float speed;
+  };
+
+  SystemClock clock;
+  QTemporaryDir dir;
+  std::vector<std::unique_ptr<SimLogger>> loggers;
+  std::unique_ptr<SimLampTower> lamp;
+  std::unique_ptr<StationRuntime> runtime;
+  std::vector<Update> updates;
+};
+
+}  // namespace ws::test
