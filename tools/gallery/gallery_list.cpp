@@ -11,6 +11,8 @@ constexpr Entry kEntries[] = {
     {"readouts", RenderReadouts},
     {"lights", RenderLights},
     {"text_boxes", RenderTextBoxes},
+    {"value_rows", RenderValueRows},
+    {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
 };
 
