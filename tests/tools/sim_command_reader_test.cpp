@@ -43,13 +43,5 @@ TEST(SimCommandReader, UnknownBytesAreSkippedUpToTheNextCommand) {
   EXPECT_EQ(reader.Pending(), 0);
 }
 
-TEST(SimCommandReader, TakeRestHandsOutAnUnfinishedCommand) {
-  SimCommandReader reader;
-  reader.Append("APPW:0001abc");
-  EXPECT_FALSE(reader.Next());
-  EXPECT_EQ(reader.TakeRest(), QByteArray("APPW:0001abc"));
-  EXPECT_EQ(reader.Pending(), 0);
-}
-
 }  // namespace
 }  // namespace ws

@@ -38,20 +38,6 @@ TEST(SimHistory, DayHasFewMissingSamplesAndPlausibleValues) {
   EXPECT_LT(calm, 86400 / 10);  // a wind, not a flat line at zero
 }
 
-TEST(SimHistory, LoggersAndDaysHaveTheirOwnHistory) {
-  int sameAcrossLoggers = 0;
-  int sameAcrossDays = 0;
-  for (int second = 0; second < 3600; second += 7) {
-    const auto a = HistorySample(0, 2026, 6, 15, second);
-    const auto b = HistorySample(1, 2026, 6, 15, second);
-    const auto c = HistorySample(0, 2026, 6, 16, second);
-    if (a && b && *a == *b) ++sameAcrossLoggers;
-    if (a && c && *a == *c) ++sameAcrossDays;
-  }
-  EXPECT_LT(sameAcrossLoggers, 10);
-  EXPECT_LT(sameAcrossDays, 10);
-}
-
 TEST(SimHistory, InvalidDatesAndSecondsHoldNothing) {
   EXPECT_FALSE(HistorySample(0, 2026, 2, 29, 0));
   EXPECT_FALSE(HistorySample(0, 2026, 13, 1, 0));
