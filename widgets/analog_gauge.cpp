@@ -1,5 +1,6 @@
 #include "widgets/analog_gauge.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -422,16 +423,37 @@ void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float 
   if (!m_CustomColours) light = dark = 0xC0C0C0;
   const QString text = QString::fromStdString(FormatFixed(decimals, value));
   const int p = box.height() / 2;
+  if (p <= 0) return;
+  // The shipped seven-segment face is wider than the half-em pitch of the
+  // readout: each glyph is squeezed so that a digit's advance fills the pitch,
+  // and its ink is kept to 80 % of the em starting a tenth of the em down.
+  const qreal em = box.height();
+  const QFontMetricsF metrics(MakeFont(m_DigitFontFamily, 100, kTextItalic));
+  const qreal digitAdvance = metrics.horizontalAdvance(QLatin1Char('8')) * em / 100;
+  const qreal sx = digitAdvance > 0 ? p / digitAdvance : 1.0;
   QPainterPath outline;
   int advance = 0;
   const int right = box.x() + box.width();
   for (int i = static_cast<int>(text.size()) - 1; i >= 0; --i) {
     const QChar ch = text.at(i);
     const bool narrow = ch == QLatin1Char('.') || ch == QLatin1Char(':');
-    const int x = right - advance + offsetX + (narrow ? 2 * p / 5 : 0);
-    AddStringPath(outline, m_DigitFontFamily, kTextItalic, box.height(), QString(ch),
-                  QPointF(x, box.top() + offsetY), Qt::AlignRight | Qt::AlignTop);
-    advance += narrow ? p - 4 * p / 5 : p;
+    const int cellWidth = narrow ? p - 4 * p / 5 : p;
+    const int anchor = right - advance + offsetX;
+    advance += cellWidth;
+    if (ch == QLatin1Char(' ')) continue;
+    QPainterPath glyph;
+    AddStringPath(glyph, m_DigitFontFamily, kTextItalic, em, QString(ch), QPointF(0, 0),
+                  Qt::AlignLeft | Qt::AlignTop);
+    if (glyph.isEmpty()) continue;
+    qreal dx = anchor - metrics.horizontalAdvance(ch) * em / 100 * sx;
+    if (narrow) {
+      // The face gives the point and colon no advance and draws their ink left of
+      // the origin, so the ink is centred in the narrow cell itself (rather than
+      // anchored further right as a face with a full-width point would need).
+      const QRectF ink = glyph.boundingRect();
+      dx = anchor - cellWidth / 2.0 - (ink.left() + ink.right()) / 2 * sx;
+    }
+    outline.addPath(QTransform(sx, 0, 0, 0.8, dx, box.top() + offsetY + 0.1 * em).map(glyph));
   }
   painter.save();
   painter.setClipRect(box, Qt::IntersectClip);

@@ -52,5 +52,6 @@ void RenderLights(Gallery& gallery);    // CLed, CLamp
 void RenderTextBoxes(Gallery& gallery); // CNexText
 void RenderValueRows(Gallery& gallery); // CSpecDisplay
 void RenderSplitters(Gallery& gallery); // CSplitterBar
+void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
 
 }  // namespace ws::gallery

@@ -57,7 +57,7 @@ STATION_GLYPHS = {
     16: (0xF030, 0, "camera: CAPTURE, screen capture"),
     39: (0xF028, 0, "speaker: SOUND, alarm sounds on/off"),
     122: (0xF00D, 0, "cross: drawn over the speaker while sounds are off"),
-    31: (0xF0F6, 0, "document: REPORT"),
+    31: (0xF15C, 0, "document: REPORT"),
     23: (0xF002, 315, "magnifier: SEARCH, and over the REPORT document"),
     174: (0xF019, 180, "download: DUMP, fetch one day from a logger"),
     18: (0xF013, 0, "gear: CONFIG"),
