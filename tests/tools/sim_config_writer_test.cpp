@@ -1,9 +1,10 @@
 #include "tools/sim/sim_config_writer.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -19,7 +20,8 @@ QByteArray ReadAll(const QString& path) {
 
 uint32_t U32LE(const QByteArray& bytes, int at) {
   uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
+  for (int i = 0; i < 4; ++i)
+    value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
   return value;
 }
 
@@ -77,9 +79,10 @@ TEST(SimProgram, WritesConfigServesAndQuitsOnCommand) {
   QTemporaryDir dir;
   const QString base = test::TestAddress(40).toString();
   QProcess sim;
-  sim.start(QStringLiteral(WINDSCOPE_SIM_PATH),
-            {"--loggers", "2", "--base", base, "--port", "0", "--lamp", test::TestAddress(39).toString(),
-             "--lamp-port", "0", "--write-config", dir.path(), "--fault", "1=silent"});
+  sim.start(
+      QStringLiteral(WINDSCOPE_SIM_PATH),
+      {"--loggers", "2", "--base", base, "--port", "0", "--lamp", test::TestAddress(39).toString(),
+       "--lamp-port", "0", "--write-config", dir.path(), "--fault", "1=silent"});
   ASSERT_TRUE(sim.waitForStarted(10000));
   QByteArray output;
   for (int i = 0; i < 100 && !output.contains("type help"); ++i) {

@@ -22,7 +22,8 @@ TEST(SimFleet, RunTimeCommandsSetFaultsWindAndLamp) {
   QString error;
   ASSERT_TRUE(fleet.Start(TwoLoggersWithLamp(), &error)) << error.toStdString();
   ASSERT_EQ(fleet.LoggerCount(), 2);
-  EXPECT_EQ(fleet.Logger(1)->Address().toIPv4Address(), fleet.Logger(0)->Address().toIPv4Address() + 1);
+  EXPECT_EQ(fleet.Logger(1)->Address().toIPv4Address(),
+            fleet.Logger(0)->Address().toIPv4Address() + 1);
   ASSERT_NE(fleet.Lamp(), nullptr);
   bool quit = false;
   EXPECT_FALSE(fleet.Execute("fault 1 silent", &quit).startsWith("error"));

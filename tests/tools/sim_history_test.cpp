@@ -33,7 +33,7 @@ TEST(SimHistory, DayHasFewMissingSamplesAndPlausibleValues) {
     EXPECT_LE(sample->speedTenths, 999);
     if (sample->speedTenths < 10) ++calm;
   }
-  EXPECT_GT(missing, 50);       // isolated seconds alone give about 170
+  EXPECT_GT(missing, 50);  // isolated seconds alone give about 170
   EXPECT_LT(missing, 86400 / 20);
   EXPECT_LT(calm, 86400 / 10);  // a wind, not a flat line at zero
 }
@@ -96,7 +96,8 @@ TEST(SimHistory, BlockForHour24EndsTheDayWithNoSamples) {
 TEST(SimHistory, BlockRunningPastMidnightMarksTheRestMissing) {
   const std::vector<uint8_t> block = HistoryBlock(0, 2026, 6, 15, 23, 58, At(2026, 7, 1, 0, 0, 0));
   // 23:58:00 + 120 s is the next day: not part of this day's history.
-  for (int k = 120; k < 300; ++k) EXPECT_EQ(BigEndianAt(block, 9 + 4 * static_cast<size_t>(k)), 0xFFFF);
+  for (int k = 120; k < 300; ++k)
+    EXPECT_EQ(BigEndianAt(block, 9 + 4 * static_cast<size_t>(k)), 0xFFFF);
 }
 
 }  // namespace

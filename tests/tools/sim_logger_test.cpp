@@ -19,12 +19,14 @@ using test::WaitUntil;
 
 float FloatLE(const QByteArray& bytes, int at) {
   uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
+  for (int i = 0; i < 4; ++i)
+    bits |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
   return std::bit_cast<float>(bits);
 }
 
 uint16_t BigEndian(const QByteArray& bytes, int at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) << 8 | static_cast<uint8_t>(bytes[at + 1]));
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) << 8 |
+                               static_cast<uint8_t>(bytes[at + 1]));
 }
 
 class SimLoggerTest : public ::testing::Test {
@@ -177,7 +179,8 @@ TEST_F(SimLoggerTest, FirmwareUploadIsAnsweredAndRecordedPageByPage) {
   for (int page = 0; page < 3; ++page) {
     const QByteArray payload(1024, static_cast<char>('a' + page));
     image += payload;
-    EXPECT_EQ(Ask(QByteArray("APPW:000") + QByteArray::number(page) + payload, 5), QByteArray("APPW:"));
+    EXPECT_EQ(Ask(QByteArray("APPW:000") + QByteArray::number(page) + payload, 5),
+              QByteArray("APPW:"));
   }
   EXPECT_EQ(Ask("APP>:", 5), QByteArray("APP>:"));
   client.Send("REST:");

@@ -2,15 +2,15 @@
 // thread, so every wait spins the event loop until a deadline.
 #pragma once
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
 #include <QTcpSocket>
 #include <QThread>
-
 #include <functional>
-#include <unistd.h>
 
 namespace ws::test {
 

@@ -1,13 +1,13 @@
 // windscope-sim: plays up to 100 data loggers and a signal lamp tower on this
 // machine's loopback addresses, steered from the command line and stdin.
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
-
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
 
 #include "tools/sim/sim_config_writer.h"
 #include "tools/sim/sim_fleet.h"
@@ -38,17 +38,38 @@ int main(int argc, char** argv) {
       "Plays anemometer data loggers (TCP port 4000) and a signal lamp tower (port 20000) on "
       "loopback addresses.\nRun-time commands on stdin: fault, wind, appe, status, help, quit."));
   parser.addHelpOption();
-  const QCommandLineOption loggersOption(QStringLiteral("loggers"), QStringLiteral("Number of loggers, 1..100."), QStringLiteral("N"), QStringLiteral("1"));
-  const QCommandLineOption baseOption(QStringLiteral("base"), QStringLiteral("Address of logger 0; logger i listens on base + i."), QStringLiteral("ADDR"), QStringLiteral("127.0.0.2"));
-  const QCommandLineOption lampOption(QStringLiteral("lamp"), QStringLiteral("Address of the lamp tower (none without this option)."), QStringLiteral("ADDR"));
-  const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Logger port."), QStringLiteral("PORT"), QStringLiteral("4000"));
-  const QCommandLineOption lampPortOption(QStringLiteral("lamp-port"), QStringLiteral("Lamp tower port."), QStringLiteral("PORT"), QStringLiteral("20000"));
-  const QCommandLineOption logOption(QStringLiteral("log"), QStringLiteral("Append every received command to FILE."), QStringLiteral("FILE"));
-  const QCommandLineOption faultOption(QStringLiteral("fault"), QStringLiteral("I=MODE, all=MODE or lamp=MODE (repeatable)."), QStringLiteral("SPEC"));
-  const QCommandLineOption windOption(QStringLiteral("wind"), QStringLiteral("I=SPEED holds logger I near SPEED m/s (repeatable)."), QStringLiteral("SPEC"));
-  const QCommandLineOption configOption(QStringLiteral("write-config"), QStringLiteral("Write WDX-5100.cfg for this site into DIR."), QStringLiteral("DIR"));
-  const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the live wind."), QStringLiteral("S"), QStringLiteral("0"));
-  const QCommandLineOption verboseOption({QStringLiteral("v"), QStringLiteral("verbose")}, QStringLiteral("Log every received command to stderr."));
+  const QCommandLineOption loggersOption(QStringLiteral("loggers"),
+                                         QStringLiteral("Number of loggers, 1..100."),
+                                         QStringLiteral("N"), QStringLiteral("1"));
+  const QCommandLineOption baseOption(
+      QStringLiteral("base"), QStringLiteral("Address of logger 0; logger i listens on base + i."),
+      QStringLiteral("ADDR"), QStringLiteral("127.0.0.2"));
+  const QCommandLineOption lampOption(
+      QStringLiteral("lamp"),
+      QStringLiteral("Address of the lamp tower (none without this option)."),
+      QStringLiteral("ADDR"));
+  const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Logger port."),
+                                      QStringLiteral("PORT"), QStringLiteral("4000"));
+  const QCommandLineOption lampPortOption(QStringLiteral("lamp-port"),
+                                          QStringLiteral("Lamp tower port."),
+                                          QStringLiteral("PORT"), QStringLiteral("20000"));
+  const QCommandLineOption logOption(QStringLiteral("log"),
+                                     QStringLiteral("Append every received command to FILE."),
+                                     QStringLiteral("FILE"));
+  const QCommandLineOption faultOption(
+      QStringLiteral("fault"), QStringLiteral("I=MODE, all=MODE or lamp=MODE (repeatable)."),
+      QStringLiteral("SPEC"));
+  const QCommandLineOption windOption(
+      QStringLiteral("wind"), QStringLiteral("I=SPEED holds logger I near SPEED m/s (repeatable)."),
+      QStringLiteral("SPEC"));
+  const QCommandLineOption configOption(
+      QStringLiteral("write-config"), QStringLiteral("Write WDX-5100.cfg for this site into DIR."),
+      QStringLiteral("DIR"));
+  const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                      QStringLiteral("Seed of the live wind."), QStringLiteral("S"),
+                                      QStringLiteral("0"));
+  const QCommandLineOption verboseOption({QStringLiteral("v"), QStringLiteral("verbose")},
+                                         QStringLiteral("Log every received command to stderr."));
   parser.addOptions({loggersOption, baseOption, lampOption, portOption, lampPortOption, logOption,
                      faultOption, windOption, configOption, seedOption, verboseOption});
   parser.process(app);
@@ -90,10 +111,12 @@ int main(int argc, char** argv) {
   QString error;
   if (!fleet.Start(options, &error)) return Fail(error);
   for (const QString& spec : parser.values(faultOption)) {
-    if (!fleet.ApplyFault(spec, &error)) return Fail(QStringLiteral("--fault %1: %2").arg(spec, error));
+    if (!fleet.ApplyFault(spec, &error))
+      return Fail(QStringLiteral("--fault %1: %2").arg(spec, error));
   }
   for (const QString& spec : parser.values(windOption)) {
-    if (!fleet.ApplyWind(spec, &error)) return Fail(QStringLiteral("--wind %1: %2").arg(spec, error));
+    if (!fleet.ApplyWind(spec, &error))
+      return Fail(QStringLiteral("--wind %1: %2").arg(spec, error));
   }
 
   QTextStream out(stdout);
@@ -115,10 +138,11 @@ int main(int argc, char** argv) {
 
   const ws::SimLogger* last = fleet.Logger(fleet.LoggerCount() - 1);
   out << "windscope-sim: " << fleet.LoggerCount() << " logger(s) on "
-      << fleet.Logger(0)->Address().toString() << " .. " << last->Address().toString()
-      << " port " << fleet.Logger(0)->Port();
+      << fleet.Logger(0)->Address().toString() << " .. " << last->Address().toString() << " port "
+      << fleet.Logger(0)->Port();
   if (fleet.Lamp()) {
-    out << ", lamp tower on " << fleet.Lamp()->Address().toString() << " port " << fleet.Lamp()->Port();
+    out << ", lamp tower on " << fleet.Lamp()->Address().toString() << " port "
+        << fleet.Lamp()->Port();
   }
   out << "\ntype help for commands\n";
   out.flush();

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <optional>
 
 namespace ws {

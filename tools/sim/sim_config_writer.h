@@ -10,9 +10,9 @@
 namespace ws {
 
 struct SimSite {
-  int loggerCount = 1;                       // 1..100
-  uint32_t firstLoggerHost = 0x7F000002;     // host order; logger i at first + i
-  std::optional<uint32_t> lampHost;          // host order; none: lamp disabled
+  int loggerCount = 1;                    // 1..100
+  uint32_t firstLoggerHost = 0x7F000002;  // host order; logger i at first + i
+  std::optional<uint32_t> lampHost;       // host order; none: lamp disabled
 };
 
 // Loads "WDX-5100.cfg" in `directory` (or starts from the defaults when there

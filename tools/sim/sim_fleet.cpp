@@ -75,7 +75,8 @@ QString SimFleet::SetFault(const QString& target, const QString& mode) {
   if (!fault) return QStringLiteral("error: unknown fault \"%1\"").arg(mode);
   if (target == QLatin1String("lamp")) {
     if (!m_lamp) return QStringLiteral("error: no lamp tower (start with --lamp)");
-    if (!m_lamp->SetFault(*fault)) return QStringLiteral("error: the lamp tower knows only none and silent");
+    if (!m_lamp->SetFault(*fault))
+      return QStringLiteral("error: the lamp tower knows only none and silent");
     return QStringLiteral("lamp fault %1").arg(mode);
   }
   const std::vector<SimLogger*> loggers = Targets(target);
@@ -141,7 +142,8 @@ QString SimFleet::Status() const {
                  .arg(m_lamp->Port())
                  .arg(QLatin1String(SimFaultName(m_lamp->Fault())))
                  .arg(m_lamp->ConnectionCount())
-                 .arg(m_lamp->Messages().isEmpty() ? QStringLiteral("-") : SimHex(m_lamp->LastMessage()));
+                 .arg(m_lamp->Messages().isEmpty() ? QStringLiteral("-")
+                                                   : SimHex(m_lamp->LastMessage()));
   }
   return lines.join(QLatin1Char('\n'));
 }
@@ -167,7 +169,8 @@ QString SimFleet::Execute(const QString& line, bool* quit) {
   if (verb == QLatin1String("status")) return Status();
   if (verb == QLatin1String("help")) {
     return QStringLiteral(
-        "fault I|all|lamp MODE   MODE: none silent disconnect short split join garbage slow flood appe\n"
+        "fault I|all|lamp MODE   MODE: none silent disconnect short split join garbage slow flood "
+        "appe\n"
         "wind I|all SPEED|auto   hold the live speed near SPEED m/s, or let it drift again\n"
         "appe I|all              send \"APPE:\" (a firmware request) to the station\n"
         "status                  loggers, faults, connections\n"

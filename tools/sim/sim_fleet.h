@@ -6,7 +6,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,12 +19,12 @@ namespace ws {
 inline constexpr int kSimMaxLoggers = 100;
 
 struct SimFleetOptions {
-  int loggers = 1;                            // 1..100
-  quint32 baseHost = 0x7F000002;              // 127.0.0.2; logger i at base + i
+  int loggers = 1;                // 1..100
+  quint32 baseHost = 0x7F000002;  // 127.0.0.2; logger i at base + i
   quint16 port = 4000;
-  std::optional<quint32> lampHost;            // no lamp tower when empty
+  std::optional<quint32> lampHost;  // no lamp tower when empty
   quint16 lampPort = 20000;
-  uint32_t seed = 0;                          // varies the live wind only
+  uint32_t seed = 0;  // varies the live wind only
 };
 
 class SimFleet : public QObject {

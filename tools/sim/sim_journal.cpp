@@ -1,12 +1,13 @@
 #include "tools/sim/sim_journal.h"
 
 #include <QDateTime>
-
 #include <cstdio>
 
 namespace ws {
 
-SimJournal::SimJournal() { (void)m_file.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered); }
+SimJournal::SimJournal() {
+  (void)m_file.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
 
 bool SimJournal::Open(const QString& path) {
   QFile file(path);

@@ -6,9 +6,7 @@
 
 namespace ws {
 
-QString SimHex(const QByteArray& bytes) {
-  return QString::fromLatin1(bytes.toHex(' ')).toUpper();
-}
+QString SimHex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ')).toUpper(); }
 
 SimLampTower::SimLampTower(const QHostAddress& address, quint16 port, QObject* parent)
     : QObject(parent), m_address(address) {

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
-
 #include <map>
 
 #include "tools/sim/sim_fault.h"

@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <QTcpSocket>
-
 #include <bit>
 
 #include "tools/sim/sim_command_reader.h"
@@ -14,7 +13,7 @@ namespace {
 // A command still incomplete after this long will not be completed.
 constexpr int kPartialCommandMs = 500;
 constexpr int kFloodIntervalMs = 20;
-constexpr qsizetype kFloodChunk = 64 * 1024;     // 3.2 MB/s per connection
+constexpr qsizetype kFloodChunk = 64 * 1024;   // 3.2 MB/s per connection
 constexpr qint64 kFloodBacklog = 1024 * 1024;  // stop adding while the peer lags
 
 void AppendFloatLE(QByteArray& out, float value) {
@@ -180,9 +179,8 @@ void SimLogger::OnPartialTimeout(QTcpSocket* socket) {
     return;
   }
   Record(rest);
-  emit logLine(QStringLiteral("logger %1 dropped incomplete %2")
-                   .arg(m_index)
-                   .arg(SimPrintable(rest)));
+  emit logLine(
+      QStringLiteral("logger %1 dropped incomplete %2").arg(m_index).arg(SimPrintable(rest)));
 }
 
 void SimLogger::Record(const QByteArray& command) {
@@ -244,8 +242,8 @@ QByteArray SimLogger::DumpAnswer(const QByteArray& command) {
   const int hour = TwoDigits(command, 9);
   const int minute = TwoDigits(command, 11);
   const bool endOfDay = hour == 24 && minute == 0;
-  if (month < 1 || month > 12 || day < 1 || day > 31 || minute < 0 || minute > 59 ||
-      hour < 0 || (hour > 23 && !endOfDay)) {
+  if (month < 1 || month > 12 || day < 1 || day > 31 || minute < 0 || minute > 59 || hour < 0 ||
+      (hour > 23 && !endOfDay)) {
     return "R001:";
   }
   const SystemTime now = m_clock->Now();

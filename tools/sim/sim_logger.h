@@ -12,7 +12,6 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTimer>
-
 #include <cstdint>
 #include <map>
 #include <memory>
