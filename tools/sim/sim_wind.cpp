@@ -33,10 +33,12 @@ void SimWind::Step() {
   m_mean = std::clamp(m_mean, 4.0, 21.0);
 
   // Gusts arrive every 20 s on average and fade with a 5 s time constant.
-  if (Uniform(0.0, 1.0) < kStep / 20.0) m_gust += Uniform(2.0, 8.0);
+  // Capped so that an unheld logger stays below the default Alarm level of 30 m/s.
+  if (Uniform(0.0, 1.0) < kStep / 20.0) m_gust = std::min(8.0, m_gust + Uniform(2.0, 8.0));
   m_gust *= std::exp(-kStep / 5.0);
 
-  m_bearingDrift = std::clamp(m_bearingDrift + Uniform(-0.05, 0.05), -0.5, 0.5);
+  // At most 0.1 degree a second: tens of degrees over ten minutes.
+  m_bearingDrift = std::clamp(m_bearingDrift + Uniform(-0.01, 0.01), -0.1, 0.1);
   m_bearing = std::fmod(m_bearing + m_bearingDrift * kStep + 360.0, 360.0);
 
   m_speed = std::max(0.0, m_mean + m_gust + Uniform(-0.6, 0.6));
