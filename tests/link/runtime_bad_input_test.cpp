@@ -1,0 +1,58 @@
+// Misbehaving loggers next to a healthy one: split, joined, short, garbled and
+// flooding replies cost only their own stack.
+#include <cmath>
+
+#include "core/alarm_thresholds.h"
+#include "runtime_fixture.h"
+
+namespace ws::test {
+namespace {
+
+class RuntimeBadInputTest : public RuntimeFixture {};
+
+TEST_F(RuntimeBadInputTest, BadRepliesNeverDisturbOtherStacks) {
+  StartSite(6, 90);
+  ASSERT_TRUE(WaitForFirstReplies(6));
+  loggers[1]->SetFault(SimFault::kSplit);
+  loggers[2]->SetFault(SimFault::kJoin);
+  loggers[3]->SetFault(SimFault::kShort);
+  loggers[4]->SetFault(SimFault::kGarbage);
+  loggers[5]->SetFault(SimFault::kFlood);
+  Pump(300);
+  const StackStatistics shortBefore = runtime->statistics().Stack(3);
+  updates.clear();
+
+  std::array<int64_t, 6> before{};
+  for (int i = 0; i < 6; ++i) before[static_cast<size_t>(i)] = LiveReplies(i);
+  const int garbageConnects = runtime->link(4)->ConnectCount();
+  QElapsedTimer window;
+  window.start();
+  Pump(4000);
+  const double seconds = static_cast<double>(window.elapsed()) / 1000.0;
+  auto rate = [&](int i) { return static_cast<double>(LiveReplies(i) - before[static_cast<size_t>(i)]) / seconds; };
+
+  EXPECT_GE(rate(0), 1.7) << "the healthy stack lost polls";
+  EXPECT_GE(rate(1), 1.4) << "split replies are reassembled";
+  EXPECT_GE(rate(2), 1.7) << "joined replies are taken apart";
+  EXPECT_EQ(rate(3), 0.0) << "a short reply is never decoded";
+  // A short "R000:" still answers the poll. (Garbage is a sign of life too, but
+  // it does not re-arm the poll, so that tile drops to no communication between
+  // supervision polls.)
+  for (int i : {1, 2, 3, 5}) EXPECT_NE(runtime->TileState(i), kTileNoCommunication) << "stack " << i;
+  EXPECT_EQ(runtime->link(4)->ConnectCount(), garbageConnects) << "a garbling logger is not silent";
+  EXPECT_EQ(runtime->statistics().Stack(3).speed, shortBefore.speed);
+  EXPECT_EQ(runtime->statistics().Stack(3).direction, shortBefore.direction);
+
+  // Every decoded value is a plausible wind from that stack's own logger.
+  for (const Update& u : updates) {
+    if (u.stack == 4) continue;  // garbage may happen to decode
+    EXPECT_TRUE(std::isfinite(u.speed) && u.speed >= 0.0f && u.speed < 100.0f) << u.stack << " " << u.speed;
+    EXPECT_TRUE(std::isfinite(u.direction) && u.direction >= 0.0f && u.direction < 360.0f)
+        << u.stack << " " << u.direction;
+  }
+  // The flood was held back: far less than the 3 MB/s the logger tries to send.
+  EXPECT_LT(runtime->counters().bytesReceived[5], static_cast<int64_t>(2 * CNexSock::kDefaultReceiveBudget * (seconds + 3)));
+}
+
+}  // namespace
+}  // namespace ws::test

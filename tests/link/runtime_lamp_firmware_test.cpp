@@ -1,0 +1,114 @@
+// The lamp tower's messages and keep-alive, and the firmware upload a logger asks for.
+#include <QFile>
+
+#include "core/signal_lamp.h"
+#include "runtime_fixture.h"
+
+namespace ws::test {
+namespace {
+
+QByteArray Lamp(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+class RuntimeLampTest : public RuntimeFixture {};
+
+TEST_F(RuntimeLampTest, LampTowerGetsTheLevelMessagesAndIsReconnectedWhenSilent) {
+  StartSite(1, 60, 61);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  ASSERT_TRUE(WaitFor([&] { return lamp->Messages().size() >= 2; }, 3000));
+  EXPECT_EQ(lamp->LastMessage(), Lamp({0x57, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(WaitFor([&] { return runtime->lamps().green; }, 2000));
+
+  // Stop, unacknowledged, sounds on: red blinks and the buzzer sounds.
+  runtime->SetTestSpeedMode(2);
+  const QByteArray stop = Lamp({0x57, 0, 2, 0, 0, 0, 0, 1, 0, 0});
+  ASSERT_TRUE(WaitFor([&] { return lamp->LastMessage() == stop; }, 2000));
+  runtime->Acknowledge();
+  const QByteArray acknowledged = Lamp({0x57, 0, 1, 0, 0, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(WaitFor([&] { return lamp->LastMessage() == acknowledged; }, 2000));
+
+  // A tower that stops answering is reconnected after three silent ticks.
+  ASSERT_TRUE(lamp->SetFault(SimFault::kSilent));
+  QElapsedTimer silent;
+  silent.start();
+  const int connects = runtime->lampLink()->ConnectCount();
+  ASSERT_TRUE(WaitFor([&] { return runtime->lampLink()->ConnectCount() > connects; }, 5000));
+  EXPECT_GE(silent.elapsed(), 1900);
+  EXPECT_LE(silent.elapsed(), 4200);
+  EXPECT_FALSE(runtime->lamps().green);
+
+  // Exit leaves the tower dark.
+  ASSERT_TRUE(WaitFor([&] { return runtime->lampLink()->IsConnected(); }, 2000));
+  runtime->Shutdown();
+  EXPECT_TRUE(WaitFor([&] { return lamp->LastMessage() == Lamp({0x57, 0, 0, 0, 0, 0, 0, 0, 0, 0}); }, 2000));
+}
+
+class RuntimeFirmwareTest : public RuntimeFixture {};
+
+TEST_F(RuntimeFirmwareTest, UploadSendsEveryPageThenRestartsAndStopsPollingMeanwhile) {
+  StartSite(2, 70);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+
+  // Without an image, "APPE:" gets no answer and polling goes on.
+  loggers[1]->SetFault(SimFault::kAppe);
+  Pump(1200);
+  EXPECT_TRUE(loggers[1]->FirmwarePages().empty());
+  EXPECT_FALSE(runtime->UploadRunning());
+  EXPECT_GE(PollRate(0, 1000), 1.0);
+
+  constexpr int kPages = 2000;
+  QByteArray image(kPages * 1024 + 100, '\0');
+  for (qsizetype i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 7 + i / 1024) & 0xFF);
+  const QString path = dir.filePath(QStringLiteral("image.bin"));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(image), image.size());
+  }
+  int finished = -1;
+  int lastPage = -1;
+  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(), [&](int last) { lastPage = last; });
+  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(), [&](int end) { finished = end; });
+  ASSERT_TRUE(runtime->SetFirmwareImage(path));
+  ASSERT_TRUE(WaitFor([&] { return finished >= 0; }, 30000));
+  EXPECT_EQ(finished, static_cast<int>(FirmwareEnd::kFinished));
+  EXPECT_EQ(lastPage, kPages);
+
+  // Pages 0 .. S / 1024, the last one zero-filled, then "APP>:" and "REST:", to the stack that asked.
+  const auto& pages = loggers[1]->FirmwarePages();
+  ASSERT_EQ(pages.size(), static_cast<size_t>(kPages + 1));
+  EXPECT_EQ(pages.begin()->first, 0);
+  EXPECT_EQ(pages.rbegin()->first, kPages);
+  QByteArray padded = image;
+  padded.append(QByteArray((kPages + 1) * 1024 - image.size(), '\0'));
+  EXPECT_EQ(loggers[1]->FirmwareImage(), padded);
+  EXPECT_TRUE(loggers[1]->FirmwareComplete());
+  ASSERT_TRUE(WaitFor([&] { return loggers[1]->RestartCount() == 1; }, 2000));
+  EXPECT_TRUE(loggers[0]->FirmwarePages().empty());
+
+  // No logger was polled between the first page and the restart.
+  QDateTime first;
+  QDateTime rest;
+  for (const SimCommand& c : loggers[1]->Commands()) {
+    if (c.text.startsWith("APPW:0000") && !first.isValid()) first = c.time;
+    if (c.text == "REST:") rest = c.time;
+  }
+  ASSERT_TRUE(first.isValid() && rest.isValid());
+  ASSERT_GT(first.msecsTo(rest), 100);
+  for (const auto& logger : loggers) {
+    for (const SimCommand& c : logger->Commands()) {
+      if (c.text != "R000?") continue;
+      EXPECT_FALSE(c.time > first.addMSecs(20) && c.time < rest.addMSecs(-20))
+          << "logger " << logger->Index() << " polled during the upload";
+    }
+  }
+  // Polling resumes afterwards.
+  const int64_t after = LiveReplies(0);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > after; }, 4000));
+}
+
+}  // namespace
+}  // namespace ws::test
