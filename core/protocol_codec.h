@@ -88,8 +88,8 @@ struct BlockTime {
 };
 [[nodiscard]] std::optional<BlockTime> PeekBlockTime(std::span<const uint8_t> reply);
 
-// True when hour and minute name one of the day's blocks' plausible starts
-// (hour 0..23, minute 0..55); anything else is a broken block.
+// True when hour and minute can start a block of the day (hour 0..23, minute
+// 0..55); a block outside that range is broken and never written.
 [[nodiscard]] bool IsValidBlockTime(BlockTime t);
 
 // Decodes an "R002:" block of 1209 bytes or more for the day `date` (year,
