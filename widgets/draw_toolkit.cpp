@@ -246,7 +246,18 @@ void AddStringPath(QPainterPath& path, const QString& family, int style, qreal e
     top -= lineHeight / 2;
   }
   QPainterPath glyphs;
-  glyphs.addText(QPointF(0, metrics.ascent()), font, text);
+  bool allInFont = true;
+  for (const QChar ch : text) allInFont = allInFont && metrics.inFont(ch);
+  if (allInFont) {
+    glyphs.addText(QPointF(0, metrics.ascent()), font, text);
+  } else {
+    // A character the face lacks stays empty (no replacement box) but keeps its advance.
+    qreal pen = 0;
+    for (const QChar ch : text) {
+      if (metrics.inFont(ch)) glyphs.addText(QPointF(pen, metrics.ascent()), font, QString(ch));
+      pen += metrics.horizontalAdvance(ch);
+    }
+  }
   const QTransform t(k, 0, 0, k, left, top);
   path.addPath(t.map(glyphs));
 }

@@ -79,7 +79,8 @@ QImage CNexText::Render() {
     }
     painter.fillPath(panel, gradient);
   }
-  if (m_bBorder && m_nBorderWidth / 2 > 0) {
+  if (m_bBorder) {
+    // A zero-width pen (border width 1) still draws the thinnest line.
     painter.strokePath(panel, QPen(ToQColor(m_BorderColor), m_nBorderWidth / 2));
   }
   if (m_bBevel) {
