@@ -462,7 +462,11 @@ void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float 
 }
 
 const QImage& CAnalogGauge::RenderFrame() {
-  if (m_Side <= 0) Layout();
+  // A hidden window gets its resize event only when shown: follow the size here too.
+  if (m_Side != std::min(width(), height())) {
+    Layout();
+    m_BackgroundDirty = true;
+  }
   if (m_BackgroundDirty || m_Face.isNull()) BuildFace();
   if (m_Frame.size() != m_Face.size()) {
     m_Frame = QImage(m_Face.size(), QImage::Format_ARGB32_Premultiplied);

@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QRawFont>
 #include <QTransform>
 
 #include <algorithm>
@@ -12,6 +13,11 @@
 #include <vector>
 
 #include "widgets/draw_toolkit.h"
+
+// The icon font is compiled into the icons resource file. Resources linked from a
+// static library are dropped unless something refers to them, so the renderer
+// registers them itself before its first glyph.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace ws {
 
@@ -86,13 +92,19 @@ ColorRef MaybeGrey(ColorRef c, bool grey) { return grey ? ColorLumaGray(c) : c; 
 constexpr qreal kReferenceEm = 256.0;
 
 const QPainterPath& ReferenceGlyph(const QString& family, int code) {
+  static const bool registered = (InitIconResources(), true);
+  (void)registered;
   static std::map<std::pair<QString, int>, QPainterPath> cache;
   const auto key = std::make_pair(family, code);
   auto it = cache.find(key);
   if (it == cache.end()) {
     QPainterPath path;
-    AddStringPath(path, family, kTextRegular, kReferenceEm, QString(QChar(code)), QPointF(0, 0),
-                  Qt::AlignLeft | Qt::AlignTop);
+    // A code the icon font lacks stays empty (no fallback to another font's glyph).
+    const QRawFont raw = QRawFont::fromFont(MakeFont(family, kReferenceEm));
+    if (raw.isValid() && raw.supportsCharacter(QChar(code))) {
+      AddStringPath(path, family, kTextRegular, kReferenceEm, QString(QChar(code)), QPointF(0, 0),
+                    Qt::AlignLeft | Qt::AlignTop);
+    }
     it = cache.emplace(key, path).first;
   }
   return it->second;
