@@ -103,6 +103,8 @@ void CNexSock::DropSocket() {
     // the connection has ended, or after a grace period.
     socket->flush();
     socket->disconnectFromHost();
+  } else {
+    socket->abort();  // a connect still under way is dropped at once
   }
   if (socket->state() == QAbstractSocket::UnconnectedState) {
     socket->deleteLater();
