@@ -35,9 +35,9 @@ TEST_F(RuntimeLampTest, LampTowerGetsTheLevelMessagesAndIsReconnectedWhenSilent)
   QElapsedTimer silent;
   silent.start();
   const int connects = runtime->lampLink()->ConnectCount();
-  ASSERT_TRUE(WaitFor([&] { return runtime->lampLink()->ConnectCount() > connects; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return runtime->lampLink()->ConnectCount() > connects; }, 7000));
   EXPECT_GE(silent.elapsed(), 1900);
-  EXPECT_LE(silent.elapsed(), 4200);
+  EXPECT_LE(silent.elapsed(), 5500);
   EXPECT_FALSE(runtime->lamps().green);
 
   // Exit leaves the tower dark.
