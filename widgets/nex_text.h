@@ -85,8 +85,8 @@ class CNexText : public QWidget {
   bool m_bEditable = false;
 
  signals:
-  // code: 1 click, 2 double click, 3 edit done, 10 + i left icon i (10 also the
-  // picture), 20 + i right icon i.
+  // Message 0x472 of the station. code: 1 click, 2 double click, 3 edit done,
+  // 10 + i left icon i (10 also the picture), 20 + i right icon i.
   void notify(int id, int code);
 
  protected:

@@ -25,7 +25,9 @@ class CSpecDisplay : public QWidget {
   Q_OBJECT
 
  public:
-  // Notification codes sent with notify(id, code) (message 0x478 of the station).
+  // Notification codes sent with notify(id, code) (message 0x478 of the station):
+  // 1 edit or list choice done, 2 click (after the value-area action, except a
+  // completed colour choice), 3 colour chosen.
   enum Code : int { kEditDone = 1, kClick = 2, kColourChosen = 3 };
   enum Align : int { kAlignCentre = 1, kAlignRight = 2 };  // other values: left
   static constexpr int kEditId = 2015;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,13 @@ QImage Gallery::OnPanel(const QImage& image, const QColor& panel) {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // A private runtime directory, so that Qt leaves nothing behind in /tmp.
+  QTemporaryDir runtimeDir;
+  if (!getenv("XDG_RUNTIME_DIR") && runtimeDir.isValid()) {
+    setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
+    QFile::setPermissions(runtimeDir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
   QApplication app(argc, argv);
   if (argc != 2) {
     std::fprintf(stderr, "usage: windscope-gallery OUTDIR\n");
