@@ -49,6 +49,18 @@ bool MayOpenFixedSize(std::span<const uint8_t> bytes) {
   return BeginsPrefix(bytes, "R000:") || BeginsPrefix(bytes, "R002:");
 }
 
+// Where the next "R000:" or "R002:" begins inside the first `limit` bytes of
+// `bytes` (not counting offset 0), or `limit` when none does. A fixed-size reply
+// that came short must end there, or it would swallow the start of the next one.
+// Block samples are at most 3600 and a realistic speed, so their bytes never
+// spell a prefix.
+size_t NextFixedReplyStart(std::span<const uint8_t> bytes, size_t limit) {
+  for (size_t i = 1; i < limit && i + kPrefixSize <= bytes.size(); ++i) {
+    if (FixedSize(bytes.subspan(i)) != 0) return i;
+  }
+  return limit;
+}
+
 }  // namespace
 
 std::vector<ReplyAssembler::Reply> ReplyAssembler::Feed(std::span<const uint8_t> bytes) {
@@ -77,6 +89,12 @@ std::vector<ReplyAssembler::Reply> ReplyAssembler::Feed(std::span<const uint8_t>
         out.emplace_back(rest.begin(), rest.end());  // no length to go by: all of it
       }
       break;
+    }
+    const size_t cut = NextFixedReplyStart(rest, std::min(need, rest.size()));
+    if (cut < need && cut < rest.size()) {
+      out.emplace_back(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(cut));  // short
+      pos += cut;
+      continue;
     }
     if (rest.size() < need) {
       held_.assign(rest.begin(), rest.end());

@@ -29,16 +29,6 @@ AlarmThresholds ThresholdsOf(const Settings& s) {
 // Where the next "R000:" or "R002:" begins at or after `from` (size() if none).
 // Neither can occur inside a valid reply's data: a block's values stay below
 // 0x0E10, and a live reply's floats would have to read as absurd values.
-size_t NextReplyStart(std::span<const uint8_t> bytes, size_t from) {
-  for (size_t i = from; i + kPrefixSize <= bytes.size(); ++i) {
-    if (bytes[i] == 'R' && bytes[i + 1] == '0' && bytes[i + 2] == '0' &&
-        (bytes[i + 3] == '0' || bytes[i + 3] == '2') && bytes[i + 4] == ':') {
-      return i;
-    }
-  }
-  return bytes.size();
-}
-
 int ValidStackCount(int n) { return (n < 1 || n > kMaxStacks) ? 1 : n; }
 
 }  // namespace
@@ -482,16 +472,7 @@ void StationRuntime::OnStackData(int i) {
     m_Assemblers[ui] = ReplyAssembler{};
     received = received.first(kMaxRepliesPerReceive * kBlockReplySize);
   }
-  // A fixed-size reply that came short and the next reply in the same receive
-  // must not be glued into one: cut before every "R000:" and "R002:".
-  std::vector<ReplyAssembler::Reply> replies;
-  for (size_t start = 0; start < received.size();) {
-    const size_t next = NextReplyStart(received, start + 1);
-    for (ReplyAssembler::Reply& r : m_Assemblers[ui].Feed(received.subspan(start, next - start))) {
-      replies.push_back(std::move(r));
-    }
-    start = next;
-  }
+  std::vector<ReplyAssembler::Reply> replies = m_Assemblers[ui].Feed(received);
   if (flood) m_Assemblers[ui] = ReplyAssembler{};
   int handled = 0;
   for (const ReplyAssembler::Reply& reply : replies) {

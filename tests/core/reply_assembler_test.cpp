@@ -34,6 +34,9 @@ TEST(ReplyAssembler, ShortReplyStaysShortWhenTheNextReplyBegins) {
   EXPECT_EQ(Feed(a, kLive), (Texts{kLive.substr(0, 12), kLive}));
   EXPECT_TRUE(Feed(a, kLive.substr(0, 12)).empty());
   EXPECT_EQ(a.Flush().value().size(), 12u);
+  // In one receive, too: the short reply must not take the next one's first byte.
+  EXPECT_EQ(Feed(a, kLive.substr(0, 12) + kLive), (Texts{kLive.substr(0, 12), kLive}));
+  EXPECT_EQ(Feed(a, kBlock.substr(0, 1208) + kLive), (Texts{kBlock.substr(0, 1208), kLive}));
 }
 
 TEST(ReplyAssembler, HeldBytesStayBoundedAndNoneAreLost) {
