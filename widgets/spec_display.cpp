@@ -19,6 +19,16 @@ namespace ws {
 
 namespace {
 
+// The drop-down list: hides itself when its list closes, chosen or not.
+class ValueList : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  void hidePopup() override {
+    QComboBox::hidePopup();
+    hide();
+  }
+};
+
 QRectF Ltrb(qreal l, qreal t, qreal r, qreal b) { return QRectF(QPointF(l, t), QPointF(r, b)); }
 
 // Horizontal anchor and alignment of a text in an area: centred, right-aligned a
@@ -95,9 +105,10 @@ void CSpecDisplay::Setup(ColorRef captionColour, ColorRef captionOutlineColour) 
     m_pEdit->hide();
   }
   if (!m_pList) {
-    m_pList = new QComboBox(this);
+    m_pList = new ValueList(this);
     m_pList->setObjectName(QStringLiteral("list%1").arg(kListId));
     connect(m_pList, &QComboBox::activated, this, &CSpecDisplay::ListSelected);
+    connect(m_pList, &QComboBox::activated, this, [this] { m_bListShown = false; });
     m_pList->hide();
   }
   m_bReady = true;

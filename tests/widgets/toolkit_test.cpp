@@ -1,6 +1,7 @@
 #include "widgets/draw_toolkit.h"
 
 #include <QImage>
+#include <QFontInfo>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -148,6 +149,48 @@ TEST(AddStringPath, AlignsTheAdvanceBoxToTheOrigin) {
 
 TEST(LoadPngResource, MissingResourceGivesANullImage) {
   EXPECT_TRUE(LoadPngResource(987654).isNull());
+}
+
+}  // namespace
+}  // namespace ws
+
+namespace ws {
+namespace {
+
+TEST(DrawRotatedString, TurnsTheTextAboutItsOriginAndResetsTheTransform) {
+  QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  QFont font = MakeFont(QStringLiteral("Arial"), 20, kTextBold);
+  painter.translate(5, 5);
+  DrawRotatedString(painter, font, QStringLiteral("WWWW"), Qt::AlignLeft | Qt::AlignTop,
+                    QBrush(Qt::white), 50, 10, 90);
+  EXPECT_TRUE(painter.transform().isIdentity());
+  painter.end();
+  // Turned by 90 degrees the text runs downward from (50, 10) and lies left of x = 50.
+  EXPECT_GT(test::CountNot(image, QRect(20, 15, 30, 80), 0x000000), 100);
+  EXPECT_EQ(test::CountNot(image, QRect(55, 0, 45, 100), 0x000000), 0);
+  EXPECT_EQ(test::CountNot(image, QRect(0, 0, 100, 9), 0x000000), 0);
+}
+
+TEST(FillAnnularSector, FillsOnlyTheRingBetweenTheAngles) {
+  QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  FillAnnularSector(painter, 50, 50, 20, 40, 0, 90, 0x0000FF, 0x0000FF);  // right to down
+  painter.end();
+  EXPECT_TRUE(test::Near(image.pixel(50 + 21, 50 + 21), 0x0000FF, 0));  // 45 degrees, r 30
+  EXPECT_TRUE(test::Near(image.pixel(60, 55), 0x000000, 0));            // inside r1
+  EXPECT_TRUE(test::Near(image.pixel(29, 29), 0x000000, 0));            // up-left quarter
+  EXPECT_TRUE(test::Near(image.pixel(71, 29), 0x000000, 0));            // up-right quarter
+}
+
+TEST(FontSubstitutions, SystemFamiliesMapToInstalledFreeFamilies) {
+  test::Fonts();  // installs the substitutions
+  EXPECT_EQ(QFontInfo(MakeFont(QStringLiteral("굴림체"), 20)).family(), "NanumGothicCoding");
+  EXPECT_EQ(QFontInfo(MakeFont(QStringLiteral("돋움체"), 20)).family(), "NanumGothic");
+  EXPECT_EQ(QFontInfo(MakeFont(QStringLiteral("Arial"), 20)).family(), "Liberation Sans");
+  EXPECT_EQ(QFontInfo(MakeFont(QStringLiteral("System"), 20)).family(), "DejaVu Sans");
 }
 
 }  // namespace
