@@ -73,10 +73,13 @@ QString CFnd::DisplayText() {
     const long long m = whole(v / 60) % 60;
     const long long s = whole(v) % 60;
     switch (m_DurationFormat) {
-      case 'm':
-        text = QString::fromStdString(FormatC("%lld:%02lld:%02lld.%03.0f", h, m, s,
-                                              std::fmod(v * 1000.0, 1000.0)));
+      case 'm': {
+        // A fraction that would round up to 1000 stays at .999: the seconds were
+        // already counted down, so "5.1000" must not appear.
+        const double ms = std::min(std::abs(std::fmod(v * 1000.0, 1000.0)), 999.0);
+        text = QString::fromStdString(FormatC("%lld:%02lld:%02lld.%03.0f", h, m, s, ms));
         break;
+      }
       case 'M':
         text = QString::fromStdString(FormatC("%lld:%02lld", h, m));
         break;

@@ -102,6 +102,13 @@ TEST_F(FndTest, DurationFormats) {
   }
 }
 
+TEST_F(FndTest, MillisecondsNeverRoundUpToAThousand) {
+  fnd.m_bDuration = true;
+  fnd.m_DurationFormat = 'm';
+  fnd.m_Value = 5.9996;
+  EXPECT_EQ(fnd.DisplayText(), "0:00:05.999");
+}
+
 TEST(FndLayout, DecimalPointTakesAFifthOfThePitch) {
   const auto cells = CFnd::LayoutCells(QStringLiteral("3.14"), 200, 0, 40, false);
   ASSERT_EQ(cells.size(), 4u);
