@@ -439,6 +439,16 @@ void Embellish(int code, IconStyle& row) {
       row.fillStyles[kHole] = lens;
       break;
     }
+    case 58: {  // spreadsheet file: a white sheet inside the outline, the mark in colour
+      IconFillStyle sheet;
+      sheet.fillType = 10;
+      sheet.colourMode = 4;
+      sheet.ownColour = 0xFFFFFF;
+      sheet.alpha1 = 255;
+      row.fillStyles[kHole] = sheet;
+      row.fillStyles[kIsland] = Gradient(-0.35f, 90.0f);
+      break;
+    }
     case 100:  // power: a lit ring
       row.fillStyles[kBody] = Glass(0.7f);
       break;
