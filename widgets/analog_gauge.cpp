@@ -133,6 +133,19 @@ std::vector<QString> GaugeScale::Labels() const {
   return labels;
 }
 
+std::vector<ReadoutCell> LayoutReadout(const QString& text, int right, int pitch) {
+  std::vector<ReadoutCell> cells(static_cast<size_t>(text.size()));
+  int x = right;
+  for (qsizetype i = text.size() - 1; i >= 0; --i) {
+    const QChar ch = text.at(i);
+    const bool narrow = ch == QLatin1Char('.') || ch == QLatin1Char(':');
+    const int width = narrow ? pitch - 4 * pitch / 5 : pitch;
+    cells[static_cast<size_t>(i)] = ReadoutCell{ch, x - width, x};
+    x -= width;
+  }
+  return cells;
+}
+
 void DrawGaugePointer(QPainter& painter, const GaugePointer& ptr) {
   const int s = ptr.side;
   if (s <= 0) return;
@@ -432,26 +445,19 @@ void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float 
   const qreal digitAdvance = metrics.horizontalAdvance(QLatin1Char('8')) * em / 100;
   const qreal sx = digitAdvance > 0 ? p / digitAdvance : 1.0;
   QPainterPath outline;
-  int advance = 0;
-  const int right = box.x() + box.width();
-  for (int i = static_cast<int>(text.size()) - 1; i >= 0; --i) {
-    const QChar ch = text.at(i);
-    const bool narrow = ch == QLatin1Char('.') || ch == QLatin1Char(':');
-    const int cellWidth = narrow ? p - 4 * p / 5 : p;
-    const int anchor = right - advance + offsetX;
-    advance += cellWidth;
-    if (ch == QLatin1Char(' ')) continue;
+  for (const ReadoutCell& cell : LayoutReadout(text, box.x() + box.width() + offsetX, p)) {
+    if (cell.ch == QLatin1Char(' ')) continue;
     QPainterPath glyph;
-    AddStringPath(glyph, m_DigitFontFamily, kTextItalic, em, QString(ch), QPointF(0, 0),
+    AddStringPath(glyph, m_DigitFontFamily, kTextItalic, em, QString(cell.ch), QPointF(0, 0),
                   Qt::AlignLeft | Qt::AlignTop);
     if (glyph.isEmpty()) continue;
-    qreal dx = anchor - metrics.horizontalAdvance(ch) * em / 100 * sx;
-    if (narrow) {
+    qreal dx = cell.right - metrics.horizontalAdvance(cell.ch) * em / 100 * sx;
+    if (cell.ch == QLatin1Char('.') || cell.ch == QLatin1Char(':')) {
       // The face gives the point and colon no advance and draws their ink left of
       // the origin, so the ink is centred in the narrow cell itself (rather than
       // anchored further right as a face with a full-width point would need).
       const QRectF ink = glyph.boundingRect();
-      dx = anchor - cellWidth / 2.0 - (ink.left() + ink.right()) / 2 * sx;
+      dx = (cell.left + cell.right) / 2.0 - (ink.left() + ink.right()) / 2 * sx;
     }
     outline.addPath(QTransform(sx, 0, 0, 0.8, dx, box.top() + offsetY + 0.1 * em).map(glyph));
   }

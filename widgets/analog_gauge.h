@@ -51,6 +51,16 @@ struct GaugeScale {
   std::vector<QString> Labels() const;
 };
 
+// One character of a readout and the cell it is fitted into (x from left to right).
+struct ReadoutCell {
+  QChar ch;
+  int left = 0;
+  int right = 0;
+};
+// Lays a readout's text out right to left, ending at `right`: every character
+// takes the pitch, a point or colon only pitch - 4 * pitch / 5 (a fifth).
+std::vector<ReadoutCell> LayoutReadout(const QString& text, int right, int pitch);
+
 // A pointer as the dial draws it, in dial coordinates (the square of side `side`).
 struct GaugePointer {
   int side = 0;

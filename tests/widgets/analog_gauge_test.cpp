@@ -165,6 +165,35 @@ TEST(GaugeScaleLayout, WideWindowUsesItsHeightAsTheDialSide) {
   EXPECT_EQ(g->m_Readout1Box, QRect(90 - 27, static_cast<int>(180 * 0.6), 54, static_cast<int>(180 * 0.12)));
 }
 
+TEST(GaugeReadout, DigitsAreLaidOutRightToLeftWithANarrowPoint) {
+  const auto cells = LayoutReadout(QStringLiteral("12.5"), 100, 20);
+  ASSERT_EQ(cells.size(), 4u);
+  EXPECT_EQ(cells[3].ch, QLatin1Char('5'));
+  EXPECT_EQ(cells[3].left, 80);
+  EXPECT_EQ(cells[3].right, 100);
+  EXPECT_EQ(cells[2].right - cells[2].left, 4);  // a fifth of the pitch
+  EXPECT_EQ(cells[1].right, 76);
+  EXPECT_EQ(cells[0].left, 36);
+}
+
+TEST(GaugeReadout, DigitsLightUpInsideTheBoxOnly) {
+  auto g = Speed(200);
+  g->SetValue(12.5f);
+  const QImage& frame = g->RenderFrame();
+  const QRect box = g->m_Readout1Box;
+  int lit = 0;
+  for (int y = box.top(); y < box.bottom(); ++y) {
+    for (int x = box.left(); x < box.right(); ++x) {
+      if (qGreen(frame.pixel(x, y)) > 150) ++lit;
+    }
+  }
+  EXPECT_GT(lit, 50);
+  // Nothing green leaks above the box.
+  for (int x = box.left(); x < box.right(); ++x) {
+    EXPECT_LT(qGreen(frame.pixel(x, box.top() - 3)) - qRed(frame.pixel(x, box.top() - 3)), 40);
+  }
+}
+
 TEST(GaugeFaceCache, ValueUpdatesReuseTheFaceAndResizeRebuildsIt) {
   auto g = Speed(200);
   g->SetValue(1);
