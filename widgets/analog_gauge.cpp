@@ -146,6 +146,28 @@ std::vector<ReadoutCell> LayoutReadout(const QString& text, int right, int pitch
   return cells;
 }
 
+void DrawGaugeHubShadow(QPainter& painter, int side) {
+  const int m = side / 50;
+  const int k = side / 15;
+  const float d = side / 60.0f;
+  const float ring = k + 1.5f * m;
+  QPainterPath path;
+  path.addEllipse(QPointF(side / 2 + d, side / 2 + d), ring, ring);
+  FillGlowUniform(0x202020, painter, path, 1.2f);
+}
+
+void DrawGaugeHub(QPainter& painter, int side) {
+  const int m = side / 50;
+  const int k = side / 15;
+  const float c = side / 2;
+  const float ring = k + 1.5f * m;
+  const QRectF ringBox(c - ring, c - ring, 2 * ring, 2 * ring);
+  FillEllipse(painter, ringBox,
+              ForwardDiagonal(ringBox, ArgbToQColor(0xA08C8C8C), ArgbToQColor(0xA0505050)));
+  const QRectF hub(c - k, c - k, 2 * k, 2 * k);
+  FillEllipse(painter, hub, ForwardDiagonal(hub, Qt::white, ArgbToQColor(0xFF646464)));
+}
+
 void DrawGaugePointer(QPainter& painter, const GaugePointer& ptr) {
   const int s = ptr.side;
   if (s <= 0) return;
@@ -155,7 +177,6 @@ void DrawGaugePointer(QPainter& painter, const GaugePointer& ptr) {
   const float th = (std::isfinite(ptr.angle) ? ptr.angle : 0.0f) * kDeg;
   const float d = s / 60.0f;
   const int k = s / 15;
-  const float hubRing = k + 1.5f * m;
   auto at = [&](float rad, float r) { return Polar(cx, cy, rad, r); };
   const ColorRef body = ColorAdd(ptr.colour, 100);
   const QColor bodyColour = ToQColor(body, 0x80);
@@ -180,9 +201,11 @@ void DrawGaugePointer(QPainter& painter, const GaugePointer& ptr) {
     const QPainterPath outline = Polygon({p0, p1, p2, p3, p4});
     const QPointF shadowShift(d, d);
     FillGlowUniform(0x808080, painter, outline.translated(shadowShift), 1.1f);
-    QPainterPath ring;
-    ring.addEllipse(QPointF(cx, cy), hubRing, hubRing);
-    FillGlowUniform(0x202020, painter, ring.translated(shadowShift), 1.2f);
+    if (ptr.hubShadowLayer) {
+      painter.drawImage(0, 0, *ptr.hubShadowLayer);
+    } else {
+      DrawGaugeHubShadow(painter, s);
+    }
     painter.fillPath(outline, bodyColour);
     bevel(Polygon({p0, p1, p2}), p0, p2);
     const float e = ptr.longTail ? 0.03f : 0.12f;
@@ -193,11 +216,11 @@ void DrawGaugePointer(QPainter& painter, const GaugePointer& ptr) {
                                 at(th + 8 * kDeg, -t)}),
                        ToQColor(ColorAdd(ptr.colour, 150)));
     }
-    const QRectF ringBox(cx - hubRing, cy - hubRing, 2 * hubRing, 2 * hubRing);
-    FillEllipse(painter, ringBox,
-                ForwardDiagonal(ringBox, ArgbToQColor(0xA08C8C8C), ArgbToQColor(0xA0505050)));
-    const QRectF hub(cx - k, cy - k, 2 * k, 2 * k);
-    FillEllipse(painter, hub, ForwardDiagonal(hub, Qt::white, ArgbToQColor(0xFF646464)));
+    if (ptr.hubLayer) {
+      painter.drawImage(0, 0, *ptr.hubLayer);
+    } else {
+      DrawGaugeHub(painter, s);
+    }
     return;
   }
 
@@ -336,6 +359,19 @@ void CAnalogGauge::BuildFace() {
   QPainter painter(&m_Face);
   painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
   DrawFace(painter);
+  painter.end();
+  // The parts of the dynamic layer that never move, drawn once per size.
+  auto layer = [this](void (*draw)(QPainter&, int)) {
+    QImage image(m_Face.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p, m_Side);
+    return image;
+  };
+  m_HubShadowLayer = layer(DrawGaugeHubShadow);
+  m_HubLayer = layer(DrawGaugeHub);
+  m_GlareLayer = layer(DrawGaugeGlare);
   m_BackgroundDirty = false;
   ++m_FaceBuildCount;
 }
@@ -440,18 +476,16 @@ void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float 
   // The shipped seven-segment face is wider than the half-em pitch of the
   // readout: each glyph is squeezed so that a digit's advance fills the pitch,
   // and its ink is kept to 80 % of the em starting a tenth of the em down.
-  const qreal em = box.height();
-  const QFontMetricsF metrics(MakeFont(m_DigitFontFamily, 100, kTextItalic));
-  const qreal digitAdvance = metrics.horizontalAdvance(QLatin1Char('8')) * em / 100;
+  const int em = box.height();
+  const qreal digitAdvance = DigitGlyphFor(QLatin1Char('8'), em).advance;
   const qreal sx = digitAdvance > 0 ? p / digitAdvance : 1.0;
   QPainterPath outline;
   for (const ReadoutCell& cell : LayoutReadout(text, box.x() + box.width() + offsetX, p)) {
     if (cell.ch == QLatin1Char(' ')) continue;
-    QPainterPath glyph;
-    AddStringPath(glyph, m_DigitFontFamily, kTextItalic, em, QString(cell.ch), QPointF(0, 0),
-                  Qt::AlignLeft | Qt::AlignTop);
+    const DigitGlyph& digit = DigitGlyphFor(cell.ch, em);
+    const QPainterPath& glyph = digit.path;
     if (glyph.isEmpty()) continue;
-    qreal dx = cell.right - metrics.horizontalAdvance(cell.ch) * em / 100 * sx;
+    qreal dx = cell.right - digit.advance * sx;
     if (cell.ch == QLatin1Char('.') || cell.ch == QLatin1Char(':')) {
       // The face gives the point and colon no advance and draws their ink left of
       // the origin, so the ink is centred in the narrow cell itself (rather than
@@ -465,6 +499,24 @@ void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float 
   painter.setClipRect(box, Qt::IntersectClip);
   for (const QPainterPath& figure : SplitFigures(outline)) FillRadial(painter, figure, light, dark);
   painter.restore();
+}
+
+const CAnalogGauge::DigitGlyph& CAnalogGauge::DigitGlyphFor(QChar ch, int em) const {
+  if (m_DigitCacheFamily != m_DigitFontFamily) {
+    m_DigitGlyphs.clear();
+    m_DigitCacheFamily = m_DigitFontFamily;
+  }
+  const auto key = std::make_pair(ch.unicode(), em);
+  auto it = m_DigitGlyphs.find(key);
+  if (it == m_DigitGlyphs.end()) {
+    DigitGlyph glyph;
+    AddStringPath(glyph.path, m_DigitFontFamily, kTextItalic, em, QString(ch), QPointF(0, 0),
+                  Qt::AlignLeft | Qt::AlignTop);
+    const QFontMetricsF metrics(MakeFont(m_DigitFontFamily, 100, kTextItalic));
+    glyph.advance = metrics.horizontalAdvance(ch) * em / 100;
+    it = m_DigitGlyphs.emplace(key, glyph).first;
+  }
+  return it->second;
 }
 
 const QImage& CAnalogGauge::RenderFrame() {
@@ -498,8 +550,10 @@ const QImage& CAnalogGauge::RenderFrame() {
   pointer.colour = m_PointerColour;
   pointer.longTail = m_LongTail;
   pointer.compass = m_CompassStyle;
+  pointer.hubShadowLayer = &m_HubShadowLayer;
+  pointer.hubLayer = &m_HubLayer;
   DrawGaugePointer(painter, pointer);
-  DrawGaugeGlare(painter, m_Side);
+  painter.drawImage(0, 0, m_GlareLayer);
   return m_Frame;
 }
 

@@ -7,7 +7,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <QPainterPath>
+
 #include <array>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "core/colour_math.h"
@@ -69,10 +73,16 @@ struct GaugePointer {
   ColorRef colour = 0x0000FF;
   bool longTail = true;
   bool compass = false;  // direction arrow across the dial instead of a needle
+  // The hub and its shadow never move: a dial may hand them in pre-rendered
+  // (images of side x side); otherwise they are drawn here.
+  const QImage* hubShadowLayer = nullptr;
+  const QImage* hubLayer = nullptr;
 };
 
 // Drawing parts of the dial, each on the painter it is given.
 void DrawGaugePointer(QPainter& painter, const GaugePointer& pointer);
+void DrawGaugeHubShadow(QPainter& painter, int side);
+void DrawGaugeHub(QPainter& painter, int side);
 void DrawGaugeGlare(QPainter& painter, int side);
 
 // Owner-drawn dial. The owner writes the public properties, calls Init once
@@ -180,9 +190,22 @@ class CAnalogGauge : public QWidget {
   void DrawReadoutDigits(QPainter& painter, const QRect& box, float value, int decimals,
                          ColorRef light, ColorRef dark, int offsetX, int offsetY) const;
 
+  // Outline of one digit-font character at an em size (layout origin at the
+  // top-left) and its advance: readouts change with every value, their glyphs don't.
+  struct DigitGlyph {
+    QPainterPath path;
+    qreal advance = 0;
+  };
+  const DigitGlyph& DigitGlyphFor(QChar ch, int em) const;
+
   int m_Id = 0;
   int m_Side = 0;
+  mutable QString m_DigitCacheFamily;
+  mutable std::map<std::pair<char16_t, int>, DigitGlyph> m_DigitGlyphs;
   QImage m_Face;
+  QImage m_HubShadowLayer;
+  QImage m_HubLayer;
+  QImage m_GlareLayer;
   QImage m_Frame;
   int m_FaceBuildCount = 0;
 };
