@@ -57,6 +57,37 @@ bool ParseDate(const QString& text, ws::SystemTime& out) {
   return ws::IsValidDate(out);
 }
 
+const char* TileName(int state) {
+  switch (state) {
+    case 1: return "no-comm";
+    case 3: return "ALARM";
+    case 4: return "STOP";
+    case 5: return "TRIP";
+    default: return "normal";
+  }
+}
+
+// A console stand-in for the overview: alarms as they are raised, and once a
+// second the first stacks' tile states and speeds with the lamps.
+void WatchRuntime(ws::StationRuntime& runtime, QCoreApplication& app) {
+  static constexpr const char* kLevels[] = {"", "Alarm", "Stop", "Trip"};
+  QObject::connect(&runtime, &ws::StationRuntime::alarmRaised, &app, [](int stack, int level, double speed) {
+    std::printf("  >>> STACK #%d raised %s at %.1f\n", stack + 1, kLevels[std::clamp(level, 0, 3)], speed);
+    std::fflush(stdout);
+  });
+  QObject::connect(&runtime, &ws::StationRuntime::clockTick, &app, [&runtime](const ws::SystemTime& now) {
+    std::printf("%02d:%02d:%02d", now.hour, now.minute, now.second);
+    const int shown = std::min(runtime.stackCount(), 8);
+    for (int i = 0; i < shown; ++i) {
+      std::printf("  #%d %s %.1f", i + 1, TileName(runtime.TileState(i)),
+                  static_cast<double>(runtime.statistics().Stack(i).speed));
+    }
+    const ws::LampStates lamps = runtime.lamps();
+    std::printf("  lamps G%d Y%d R%d\n", lamps.green ? 1 : 0, lamps.yellow ? 1 : 0, lamps.red ? 1 : 0);
+    std::fflush(stdout);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +104,8 @@ int main(int argc, char** argv) {
   parser.addOption({QStringLiteral("dump"),
                     QStringLiteral("Dump one day (YYYY-MM-DD) of stack 1 (or --stack) and print how long it took."),
                     QStringLiteral("DATE")});
+  parser.addOption({QStringLiteral("watch"),
+                    QStringLiteral("Print every raised alarm, and once a second the state and speed of the first stacks.")});
   parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump (1-based)."), QStringLiteral("N"),
                     QStringLiteral("1")});
   parser.process(app);
@@ -90,6 +123,8 @@ int main(int argc, char** argv) {
   ws::StationRuntime runtime(QDir(workdir).absolutePath(), clock);
   runtime.Start();
   const int stacks = runtime.stackCount();
+
+  if (parser.isSet(QStringLiteral("watch"))) WatchRuntime(runtime, app);
 
   int exitCode = 0;
   QTimer stopCheck;
