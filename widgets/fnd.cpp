@@ -118,17 +118,8 @@ QImage CFnd::Render() {
   m_rcClient = rect();
   const int w = std::max(1, m_rcClient.width());
   const int h = std::max(1, m_rcClient.height());
-  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-  image.fill(ToQColor(m_BackColor));
+  QImage image = ReadoutFace(w, h, m_BackColor, 70, 120);
   QPainter painter(&image);
-
-  const QColor light = ToQColor(ColorAdd(m_BackColor, 70));
-  const QColor lighter = ToQColor(ColorAdd(m_BackColor, 120));
-  painter.fillRect(0, 0, w, 1, light);
-  painter.fillRect(0, 0, 1, h, light);
-  painter.fillRect(0, h - 1, w, 1, lighter);
-  painter.fillRect(w - 1, 0, 1, h, lighter);
-
   painter.setRenderHint(QPainter::Antialiasing, true);
   const QString text = DisplayText();
   const qreal em = h * m_SizeFraction;

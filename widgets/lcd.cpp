@@ -32,17 +32,8 @@ QImage CLcd::Render() {
   m_rcClient = rect();
   const int w = std::max(1, m_rcClient.width());
   const int h = std::max(1, m_rcClient.height());
-  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-  image.fill(ToQColor(m_BackColor));
+  QImage image = ReadoutFace(w, h, m_BackColor, 100, 160);
   QPainter painter(&image);
-
-  const QColor light = ToQColor(ColorAdd(m_BackColor, 100));
-  const QColor lighter = ToQColor(ColorAdd(m_BackColor, 160));
-  painter.fillRect(0, 0, w, 1, light);
-  painter.fillRect(0, 0, 1, h, light);
-  painter.fillRect(0, h - 1, w, 1, lighter);
-  painter.fillRect(w - 1, 0, 1, h, lighter);
-
   painter.setRenderHint(QPainter::Antialiasing, true);
   const qreal em = h * static_cast<qreal>(m_SizeFraction);
   const Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter;
