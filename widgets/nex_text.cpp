@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "widgets/draw_toolkit.h"
+#include "widgets/in_place_edit.h"
 
 namespace ws {
 
@@ -27,13 +28,7 @@ void CNexText::Setup(ColorRef textColour, ColorRef fillColour, int cornerRadius,
   m_TextOutlineColor = fillColour;
   m_nRadius = cornerRadius;
   m_nBorderWidth = borderWidth;
-  if (!m_pEdit) {
-    m_pEdit = new QLineEdit(this);
-    m_pEdit->setObjectName(QStringLiteral("edit%1").arg(kEditId));
-    m_pEdit->setAlignment(Qt::AlignCenter);
-    m_pEdit->installEventFilter(this);
-    m_pEdit->hide();
-  }
+  if (!m_pEdit) m_pEdit = CreateInPlaceEdit(this, kEditId);
   m_bReady = true;
   UpdateEditFont();
   m_strText = windowTitle();
@@ -220,11 +215,7 @@ void CNexText::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (m_bEditable && m_pEdit) {
-    m_pEdit->setGeometry(rect());
-    m_pEdit->setText(m_strText);
-    m_pEdit->show();
-    m_pEdit->selectAll();
-    m_pEdit->setFocus();
+    OpenInPlaceEdit(m_pEdit, rect(), m_strText);
     m_bEditing = true;
   }
   const QPoint at = event->position().toPoint();

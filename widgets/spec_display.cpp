@@ -14,6 +14,7 @@
 #include "core/format_fixed.h"
 #include "widgets/draw_toolkit.h"
 #include "widgets/fnd.h"
+#include "widgets/in_place_edit.h"
 
 namespace ws {
 
@@ -97,13 +98,7 @@ void CSpecDisplay::Setup(ColorRef captionColour, ColorRef captionOutlineColour) 
   m_bUnderline = false;
   m_bEditing = m_bEditable = m_bListShown = m_bListMode = m_bNoPanel = false;
 
-  if (!m_pEdit) {
-    m_pEdit = new QLineEdit(this);
-    m_pEdit->setObjectName(QStringLiteral("edit%1").arg(kEditId));
-    m_pEdit->setAlignment(Qt::AlignCenter);
-    m_pEdit->installEventFilter(this);
-    m_pEdit->hide();
-  }
+  if (!m_pEdit) m_pEdit = CreateInPlaceEdit(this, kEditId);
   if (!m_pList) {
     m_pList = new ValueList(this);
     m_pList->setObjectName(QStringLiteral("list%1").arg(kListId));
@@ -317,11 +312,7 @@ void CSpecDisplay::mousePressEvent(QMouseEvent* event) {
                                    : m_rcValue.toRect().adjusted(m_nValueRadius, m_nValueRadius,
                                                                  -m_nValueRadius, -m_nValueRadius);
     if (m_bEditable && m_pEdit) {
-      m_pEdit->setGeometry(inset);
-      m_pEdit->setText(m_strValue);
-      m_pEdit->show();
-      m_pEdit->selectAll();
-      m_pEdit->setFocus();
+      OpenInPlaceEdit(m_pEdit, inset, m_strValue);
       m_bEditing = true;
     } else if (m_bListMode && m_pList) {
       m_pList->setGeometry(inset);
