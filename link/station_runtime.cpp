@@ -129,6 +129,7 @@ void StationRuntime::Start() {
     qCInfo(lcLink) << "settings: load outcome" << static_cast<int>(loaded.outcome) << "errno"
                    << loaded.error;
   }
+  m_KeepSettingsFile = loaded.outcome == SettingsFile::LoadOutcome::kUnreadable;
   m_StackCount = ValidStackCount(m_Settings->stackCount);
   m_Cascade = std::make_unique<StatisticsCascade>(m_Clock, m_StackCount);
   m_Alarms = std::make_unique<AlarmRules>(*m_Cascade, *m_AlarmBridge, m_Clock);
@@ -254,6 +255,10 @@ void StationRuntime::Shutdown() {
 }
 
 bool StationRuntime::SaveSettings() {
+  if (m_KeepSettingsFile) {
+    qCWarning(lcLink) << "settings not saved: the existing file could not be read and is left alone";
+    return false;
+  }
   const SettingsFile file{std::filesystem::path(m_WorkdirUtf8)};
   const SettingsFile::Status status = file.Save(*m_Settings);
   if (!status.ok()) qCWarning(lcLink) << "settings not saved:" << status.ToString().c_str();
@@ -268,6 +273,7 @@ void StationRuntime::ApplySettings(const Settings& edited) {
 
   *m_Settings = edited;
   m_Settings->ClampReservedInterval();
+  m_KeepSettingsFile = false;  // the operator confirmed a whole record
   SaveSettings();
   ApplyAlarmConfig();
   if (!m_Running) return;

@@ -83,7 +83,10 @@ class StationRuntime final : public QObject {
   // saves it, reconnects stacks whose address changed and rebuilds the per-stack
   // machinery when the number of stacks changed; restarts timers 1 and 3..7.
   void ApplySettings(const Settings& edited);
-  // Saves the live record (the gauge panel's splitter moved).
+  // Saves the live record (the gauge panel's splitter moved). Refused while the
+  // record is only the defaults standing in for a file that exists but could not
+  // be read: saving them would replace the operator's configuration. The
+  // configuration dialog's OK lifts that.
   bool SaveSettings();
 
   const Settings& settings() const { return *m_Settings; }
@@ -214,6 +217,7 @@ class StationRuntime final : public QObject {
   int m_TestSpeedMode = 0;
   bool m_Started = false;
   bool m_Running = false;
+  bool m_KeepSettingsFile = false;
 
   std::unique_ptr<Sender> m_Sender;
   std::unique_ptr<AlarmBridge> m_AlarmBridge;
