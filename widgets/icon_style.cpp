@@ -361,15 +361,22 @@ IconFillStyle Glass(float lighten) {
   return s;
 }
 
+// The body of the rows below code 16 (no figure depths): green, shaded at full scale.
+IconFillStyle PlainBody() {
+  IconFillStyle s;
+  s.fillType = 20;
+  s.ownColour = kGreen;
+  s.alpha1 = 255;
+  s.alpha2 = 255;
+  s.factor1 = 1.0f;
+  s.factor2 = 1.0f;
+  return s;
+}
+
 IconStyle Row0() {
   IconStyle row;
   IconFillStyle& s0 = row.fillStyles[0];
-  s0.fillType = 20;
-  s0.ownColour = kGreen;
-  s0.alpha1 = 255;
-  s0.alpha2 = 255;
-  s0.factor1 = 1.0f;
-  s0.factor2 = 1.0f;
+  s0 = PlainBody();
   s0.innerOutlineWidth = 1;
   IconFillStyle& s1 = row.fillStyles[1];
   s1.fillType = 1;
@@ -392,13 +399,7 @@ IconStyle Row0() {
 
 IconStyle PlainRow() {
   IconStyle row;
-  IconFillStyle& s0 = row.fillStyles[0];
-  s0.fillType = 20;
-  s0.ownColour = kGreen;
-  s0.alpha1 = 255;
-  s0.alpha2 = 255;
-  s0.factor1 = 1.0f;
-  s0.factor2 = 1.0f;
+  row.fillStyles[0] = PlainBody();
   return row;
 }
 
