@@ -11,16 +11,7 @@ QString SimHex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex
 SimLampTower::SimLampTower(const QHostAddress& address, quint16 port, QObject* parent)
     : QObject(parent), m_address(address) {
   connect(&m_server, &QTcpServer::newConnection, this, &SimLampTower::OnNewConnection);
-  if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isLoopback()) {
-    m_error = QStringLiteral("%1 is not a loopback IPv4 address").arg(address.toString());
-    return;
-  }
-  if (!m_server.listen(address, port)) {
-    m_error = QStringLiteral("cannot listen on %1:%2: %3")
-                  .arg(address.toString())
-                  .arg(port)
-                  .arg(m_server.errorString());
-  }
+  m_error = SimListenOnLoopback(m_server, address, port);
 }
 
 SimLampTower::~SimLampTower() {

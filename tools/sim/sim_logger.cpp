@@ -36,6 +36,19 @@ struct SimLogger::Connection {
   QTimer partialTimer;
 };
 
+QString SimListenOnLoopback(QTcpServer& server, const QHostAddress& address, quint16 port) {
+  if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isLoopback()) {
+    return QStringLiteral("%1 is not a loopback IPv4 address").arg(address.toString());
+  }
+  if (!server.listen(address, port)) {
+    return QStringLiteral("cannot listen on %1:%2: %3")
+        .arg(address.toString())
+        .arg(port)
+        .arg(server.errorString());
+  }
+  return QString();
+}
+
 QString SimPrintable(const QByteArray& bytes) {
   QByteArray shown = bytes;
   QString suffix;
@@ -66,16 +79,7 @@ SimLogger::SimLogger(int index, const QHostAddress& address, quint16 port, uint3
   m_floodTimer.setInterval(kFloodIntervalMs);
   connect(&m_floodTimer, &QTimer::timeout, this, &SimLogger::Flood);
   connect(&m_server, &QTcpServer::newConnection, this, &SimLogger::OnNewConnection);
-  if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isLoopback()) {
-    m_error = QStringLiteral("%1 is not a loopback IPv4 address").arg(address.toString());
-    return;
-  }
-  if (!m_server.listen(address, port)) {
-    m_error = QStringLiteral("cannot listen on %1:%2: %3")
-                  .arg(address.toString())
-                  .arg(port)
-                  .arg(m_server.errorString());
-  }
+  m_error = SimListenOnLoopback(m_server, address, port);
 }
 
 SimLogger::~SimLogger() {

@@ -118,6 +118,11 @@ class SimLogger : public QObject {
 
 inline constexpr int kSimRecordLimit = 20000;
 
+// Starts `server` listening on `address`:`port` (0 picks a free port). The simulator
+// serves loopback only, so any address but an IPv4 loopback one is refused. Returns
+// an empty string on success, otherwise the reason.
+QString SimListenOnLoopback(QTcpServer& server, const QHostAddress& address, quint16 port);
+
 // Printable form of received bytes for the log: ASCII as is, other bytes as
 // \xHH; a firmware page shows its head and the payload size only.
 QString SimPrintable(const QByteArray& bytes);
