@@ -81,6 +81,10 @@ bool FirmwareUpload::OnTick() {
   return true;
 }
 
+void FirmwareUpload::Abandon() {
+  if (Running()) Finish(FirmwareEnd::kAbandoned);
+}
+
 void FirmwareUpload::SendPage() {
   std::array<uint8_t, kFirmwarePageCommandSize> command{};  // zero-filled past the image
   const std::string header = FirmwarePageHeader(page_);

@@ -23,7 +23,7 @@ enum class FirmwareStep {
   kFinished,  // "REST:" sent, the upload is over: hide the progress window
 };
 
-enum class FirmwareEnd { kFinished, kTimedOut };
+enum class FirmwareEnd { kFinished, kTimedOut, kAbandoned };
 
 // Single-threaded; `clock` and `sender` must outlive the upload.
 class FirmwareUpload {
@@ -47,6 +47,10 @@ class FirmwareUpload {
   // Called every second: true when the upload has just been abandoned because
   // its logger stayed silent for 30 s (polling resumes).
   bool OnTick();
+
+  // The uploading stack went away (a rebuild for fewer stacks): nothing more can
+  // reach it, so the upload ends now and polling resumes.
+  void Abandon();
 
   bool Running() const { return stack_ >= 0; }
   int Stack() const { return stack_; }

@@ -292,6 +292,12 @@ void StationRuntime::ApplySettings(const Settings& edited) {
     for (int i = 0; i < m_StackCount; ++i) CreateStack(i);
     if (m_Selected >= m_StackCount) m_Selected = 0;
     if (m_Dump->Running() && m_Dump->Stack() >= m_StackCount) AbandonDump();
+    // An upload to a removed stack could only end by its time-out, with the
+    // polling of every stack stopped until then.
+    if (m_Firmware->Running() && m_Firmware->Stack() >= m_StackCount) {
+      m_Firmware->Abandon();
+      emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
+    }
     m_Cascade->ResetWindows();
     m_Alarms->RecomputeLevel();
     emit stacksRebuilt(m_StackCount);

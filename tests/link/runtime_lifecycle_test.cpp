@@ -44,5 +44,35 @@ TEST(RuntimeSettingsTest, ExitLeavesAConfigurationFileThatCouldNotBeReadAlone) {
   EXPECT_EQ(saved.soundMode, 0);
 }
 
+class RuntimeRebuildTest : public RuntimeFixture {};
+
+TEST_F(RuntimeRebuildTest, RemovingTheUploadingStackEndsTheUploadAndPollingResumes) {
+  StartSite(2, 110);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  const QString path = dir.filePath(QStringLiteral("image.bin"));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(QByteArray(64 * 1024, '\x5A')), 64 * 1024);
+  }
+  ASSERT_TRUE(runtime->SetFirmwareImage(path));
+  int finished = -1;
+  // The logger takes page 0 and then falls silent, so the upload stays open.
+  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
+                   [&](int) { loggers[1]->SetFault(SimFault::kSilent); });
+  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
+                   [&](int end) { finished = end; });
+  loggers[1]->SetFault(SimFault::kAppe);
+  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 3000));
+
+  Settings edited = runtime->settings();
+  edited.stackCount = 1;
+  runtime->ApplySettings(edited);
+  EXPECT_FALSE(runtime->UploadRunning());
+  EXPECT_EQ(finished, static_cast<int>(FirmwareEnd::kAbandoned));
+  const int64_t before = LiveReplies(0);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 3000));
+}
+
 }  // namespace
 }  // namespace ws::test
