@@ -55,6 +55,9 @@ TEST(SimFleet, BadCommandsAreRefusedAndChangeNothing) {
   EXPECT_TRUE(fleet.Execute("appe 0", &quit).startsWith("error"));  // nobody connected
   EXPECT_TRUE(fleet.Execute("jump", &quit).startsWith("error"));
   EXPECT_FALSE(fleet.ApplyFault("0:silent", &error));
+  EXPECT_EQ(error, QStringLiteral("expected I=MODE, not \"0:silent\""));
+  EXPECT_FALSE(fleet.ApplyWind("0=fast", &error));
+  EXPECT_EQ(error, QStringLiteral("wind speed must be 0..200 or auto, not \"fast\""));
   EXPECT_EQ(fleet.Logger(0)->Fault(), SimFault::kNone);
   EXPECT_EQ(fleet.Lamp()->Fault(), SimFault::kNone);
   EXPECT_FALSE(fleet.Logger(0)->Held());

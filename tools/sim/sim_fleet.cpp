@@ -102,20 +102,18 @@ QString SimFleet::SetWind(const QString& target, const QString& value) {
 }
 
 bool SimFleet::ApplyFault(const QString& spec, QString* error) {
-  const qsizetype eq = spec.indexOf(QLatin1Char('='));
-  const QString reply = eq < 0 ? QStringLiteral("error: expected I=MODE, not \"%1\"").arg(spec)
-                               : SetFault(spec.left(eq), spec.mid(eq + 1));
-  if (reply.startsWith(QLatin1String("error:"))) {
-    *error = reply.mid(7);
-    return false;
-  }
-  return true;
+  return ApplyAssignment(spec, QStringLiteral("I=MODE"), &SimFleet::SetFault, error);
 }
 
 bool SimFleet::ApplyWind(const QString& spec, QString* error) {
+  return ApplyAssignment(spec, QStringLiteral("I=SPEED"), &SimFleet::SetWind, error);
+}
+
+bool SimFleet::ApplyAssignment(const QString& spec, const QString& form, Setter setter,
+                               QString* error) {
   const qsizetype eq = spec.indexOf(QLatin1Char('='));
-  const QString reply = eq < 0 ? QStringLiteral("error: expected I=SPEED, not \"%1\"").arg(spec)
-                               : SetWind(spec.left(eq), spec.mid(eq + 1));
+  const QString reply = eq < 0 ? QStringLiteral("error: expected %1, not \"%2\"").arg(form, spec)
+                               : (this->*setter)(spec.left(eq), spec.mid(eq + 1));
   if (reply.startsWith(QLatin1String("error:"))) {
     *error = reply.mid(7);
     return false;

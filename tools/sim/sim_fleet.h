@@ -59,8 +59,15 @@ class SimFleet : public QObject {
   void logLine(const QString& line);
 
  private:
+  // A command that sets something on a target; returns a reply like Execute's.
+  using Setter = QString (SimFleet::*)(const QString& target, const QString& value);
+
   QString SetFault(const QString& target, const QString& mode);
   QString SetWind(const QString& target, const QString& value);
+  // Splits "TARGET=VALUE" and runs `setter` on it; an error reply (or a spec that is
+  // not of that `form`) goes to *error without its "error: " prefix.
+  [[nodiscard]] bool ApplyAssignment(const QString& spec, const QString& form, Setter setter,
+                                     QString* error);
   QString Status() const;
   // Loggers named by "all" or an index; empty when the target is invalid.
   std::vector<SimLogger*> Targets(const QString& target) const;
