@@ -57,21 +57,23 @@ std::unique_ptr<CAnalogGauge> SpeedDial(const QString& digits, int side) {
   return dial;
 }
 
-struct ButtonSpec {
-  const char* caption;
+// A command's icon as the station draws it: glyph, colour and angle, with a label
+// (a button's caption, or a name on the icon sheet).
+struct IconSpec {
+  const char* label;
   int glyph;
   ColorRef colour;
   float angle;
 };
 
 // The report window's buttons and the alarm list's ACK.
-constexpr ButtonSpec kButtons[] = {
+constexpr IconSpec kButtons[] = {
     {"SEARCH", 23, 0x4080FF, 315}, {"CSV", 58, 0xFF0000, 0},   {"VECTOR", 71, 0x00FF00, 0},
     {"EXIT", 100, 0x0000FF, 0},    {"ACK", 118, 0x008000, 0},
 };
 
-std::unique_ptr<CNexButton> Button(const QString& icons, const ButtonSpec& spec, QSize size) {
-  auto button = std::make_unique<CNexButton>(QString::fromLatin1(spec.caption), 1000);
+std::unique_ptr<CNexButton> Button(const QString& icons, const IconSpec& spec, QSize size) {
+  auto button = std::make_unique<CNexButton>(QString::fromLatin1(spec.label), 1000);
   button->resize(size);
   button->m_IconFontFamily = icons;
   button->m_IconGlyph = spec.glyph;
@@ -161,7 +163,7 @@ void RenderGauges(Gallery& gallery) {
   {
     QPainter painter(&row);
     int x = 10;
-    for (const ButtonSpec& spec : kButtons) {
+    for (const IconSpec& spec : kButtons) {
       auto button = Button(icons, spec, buttonSize);
       painter.drawImage(x, 10, button->Render(CNexButton::FaceState::kNormal));
       x += buttonSize.width() + 10;
@@ -183,13 +185,7 @@ void RenderGauges(Gallery& gallery) {
   gallery.Save("commandbar_disabled", Gallery::OnPanel(muted->Render(false), kMainBackground));
 
   // Icons of every command, large, at the angle the station draws them.
-  struct Sheet {
-    const char* name;
-    int glyph;
-    ColorRef colour;
-    float angle;
-  };
-  const Sheet sheet[] = {
+  const IconSpec sheet[] = {
       {"MAIN 155", 155, 0xFF8000, 270}, {"CAPTURE 16", 16, 0xC0C0C0, 0}, {"SOUND 39", 39, 0x4080FF, 0},
       {"cross 122", 122, 0x0000FA, 0},  {"REPORT 31", 31, 0xFFFFFF, 0},  {"SEARCH 23", 23, 0x4080FF, 315},
       {"DUMP 174", 174, 0x008000, 180}, {"CONFIG 18", 18, 0xE68C6E, 0},  {"EXIT 100", 100, 0x0000FF, 0},
@@ -221,7 +217,7 @@ void RenderGauges(Gallery& gallery) {
       DrawIconGlyph(icons, sheet[i].glyph, painter, o);
       painter.setPen(Qt::white);
       painter.drawText(QRect(cx, cy + kCell - 8, kCell, 20), Qt::AlignCenter,
-                       QString::fromLatin1(sheet[i].name));
+                       QString::fromLatin1(sheet[i].label));
     }
   }
   gallery.Save("icons_station", icon);
