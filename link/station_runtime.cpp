@@ -184,7 +184,9 @@ void StationRuntime::CreateStack(int i) {
   m_ReassemblyTimers[ui] = reassembly;
 
   m_Assemblers[ui] = ReplyAssembler{};
-  m_Poll[ui].Reset();
+  // A new stack starts at 0/0: the supervisor's remembered values go too, or a
+  // reply with a non-finite field would bring back the old stack's value.
+  m_Poll[ui] = PollSupervisor{};
   m_Tile[ui] = 0;
   link->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
 }

@@ -1,8 +1,12 @@
 // The runtime's own life: what the exit save may overwrite, and what a rebuild
 // for a new number of stacks leaves behind.
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
+#include <cstring>
+#include <limits>
 #include <sys/stat.h>
 
 #include "core/settings_file.h"
@@ -10,6 +14,31 @@
 
 namespace ws::test {
 namespace {
+
+// A logger that answers every "R000?" with the direction and speed set last.
+class RawLogger {
+ public:
+  explicit RawLogger(const QString& address) {
+    listening = server.listen(QHostAddress(address), CNexSock::kLoggerPort);
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+      while (QTcpSocket* s = server.nextPendingConnection()) {
+        QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+          const QByteArray got = s->readAll();
+          for (qsizetype at = got.indexOf("R000?"); at >= 0; at = got.indexOf("R000?", at + 1)) {
+            QByteArray reply("R000:");
+            reply.append(reinterpret_cast<const char*>(&direction), 4);  // little-endian host
+            reply.append(reinterpret_cast<const char*>(&speed), 4);
+            s->write(reply);
+          }
+        });
+      }
+    });
+  }
+  QTcpServer server;
+  bool listening = false;
+  float direction = 0.0f;
+  float speed = 0.0f;
+};
 
 bool IsFifo(const QString& path) {
   struct stat st {};
@@ -72,6 +101,35 @@ TEST_F(RuntimeRebuildTest, RemovingTheUploadingStackEndsTheUploadAndPollingResum
   EXPECT_EQ(finished, static_cast<int>(FirmwareEnd::kAbandoned));
   const int64_t before = LiveReplies(0);
   EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 3000));
+}
+
+TEST_F(RuntimeRebuildTest, RebuiltStackForgetsTheValuesItHadBefore) {
+  RawLogger logger(LoopbackAddress(120));
+  ASSERT_TRUE(logger.listening);
+  logger.direction = 123.0f;
+  logger.speed = 5.0f;
+  SimSite site;
+  site.loggerCount = 1;
+  site.firstLoggerHost = QHostAddress(LoopbackAddress(120)).toIPv4Address();
+  std::string error;
+  ASSERT_TRUE(WriteSimConfig(dir.path().toStdString(), site, &error)) << error;
+  runtime = std::make_unique<StationRuntime>(dir.path(), clock);
+  runtime->Start();
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  ASSERT_EQ(runtime->statistics().Stack(0).direction, 123.0f);
+
+  // After the rebuild stack 0 starts at 0/0; a reply without a usable
+  // direction leaves it there rather than bringing back the old one.
+  logger.direction = std::numeric_limits<float>::quiet_NaN();
+  logger.speed = 7.0f;
+  Settings edited = runtime->settings();
+  edited.stackCount = 2;
+  const int64_t before = LiveReplies(0);
+  runtime->ApplySettings(edited);
+  EXPECT_EQ(runtime->statistics().Stack(0).direction, 0.0f);
+  ASSERT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 4000));
+  EXPECT_EQ(runtime->statistics().Stack(0).speed, 7.0f);
+  EXPECT_EQ(runtime->statistics().Stack(0).direction, 0.0f);
 }
 
 }  // namespace
