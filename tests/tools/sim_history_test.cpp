@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_clock.h"
+
 namespace ws {
 namespace {
 
 SystemTime At(int year, int month, int day, int hour, int minute, int second) {
-  SystemTime t;
-  t.year = static_cast<uint16_t>(year);
-  t.month = static_cast<uint16_t>(month);
-  t.day = static_cast<uint16_t>(day);
-  t.hour = static_cast<uint16_t>(hour);
-  t.minute = static_cast<uint16_t>(minute);
-  t.second = static_cast<uint16_t>(second);
-  return FromCivilSeconds(CivilSeconds(t));
+  test::FakeClock clock;
+  clock.Set(year, month, day, hour, minute, second);
+  return clock.Now();
 }
 
 uint16_t BigEndianAt(const std::vector<uint8_t>& block, size_t at) {
