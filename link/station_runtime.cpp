@@ -323,6 +323,9 @@ void StationRuntime::ApplySettings(const Settings& edited) {
 
 void StationRuntime::SetSelectedStack(int stack) {
   m_Selected = (stack >= 0 && stack < m_StackCount) ? stack : -1;
+  // A dump belongs to the stack view: it must not go on repeating its requests
+  // behind the overview.
+  if (m_Selected < 0) AbandonDump();
 }
 
 void StationRuntime::SetTestSpeedMode(int mode) { m_TestSpeedMode = (mode >= 0 && mode <= 3) ? mode : 0; }

@@ -95,6 +95,7 @@ class StationRuntime final : public QObject {
   int stackCount() const { return m_StackCount; }
 
   // -1 is the overview. A stack outside 0..stackCount-1 reads as the overview.
+  // Going back to the overview (MAIN) abandons a running dump, as AbandonDump.
   void SetSelectedStack(int stack);
   int selectedStack() const { return m_Selected; }
 

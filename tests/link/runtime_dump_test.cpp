@@ -99,5 +99,25 @@ TEST_F(RuntimeDumpTest, DumpOfASilentLoggerIsAbandonedWithoutWriting) {
   EXPECT_EQ(runtime->StartDump(0, future), DumpStart::kInvalidDate);
 }
 
+TEST_F(RuntimeDumpTest, ShowingTheOverviewAbandonsTheDump) {
+  StartSite(1, 57);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  loggers[0]->SetFault(SimFault::kSilent);
+  std::vector<int> ends;
+  QObject::connect(runtime.get(), &StationRuntime::dumpFinished, runtime.get(),
+                   [&](int end) { ends.push_back(end); });
+  const SystemTime day = Yesterday();
+  runtime->SetSelectedStack(0);
+  ASSERT_EQ(runtime->StartDump(0, day), DumpStart::kStarted);
+  Pump(250);
+  runtime->SetSelectedStack(-1);  // MAIN
+  EXPECT_FALSE(runtime->DumpRunning());
+  EXPECT_EQ(runtime->dump().BlockCounter(), -1);
+  EXPECT_EQ(ends, std::vector<int>{static_cast<int>(DumpEnd::kAbandoned)});
+  const int sent = Count(Request(day, 0, 0));
+  Pump(300);
+  EXPECT_EQ(Count(Request(day, 0, 0)), sent);
+}
+
 }  // namespace
 }  // namespace ws::test
