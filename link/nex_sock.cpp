@@ -89,6 +89,17 @@ bool CNexSock::Flush(int msecs) {
   return m_Socket->bytesToWrite() == 0;
 }
 
+bool CNexSock::WaitForConnected(int msecs) {
+  if (m_Connected) return true;
+  QPointer<QTcpSocket> socket = m_Socket;
+  if (!socket || (socket->state() != QAbstractSocket::HostLookupState &&
+                  socket->state() != QAbstractSocket::ConnectingState)) {
+    return false;
+  }
+  socket->waitForConnected(msecs);
+  return m_Connected;
+}
+
 void CNexSock::Close() { DropSocket(); }
 
 void CNexSock::DropSocket() {

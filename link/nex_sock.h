@@ -76,6 +76,11 @@ class CNexSock final : public QObject {
   // closing the lamp link at exit so that its all-off message is not lost.
   bool Flush(int msecs);
 
+  // Waits at most msecs for a connect under way to finish (the link's events are
+  // emitted as usual). True when the link is connected. Used at exit so that the
+  // lamp tower's all-off message is not dropped by a link that is reconnecting.
+  bool WaitForConnected(int msecs);
+
   // Shuts the link down without any notification. Pending outgoing bytes are
   // still written before the connection ends.
   void Close();

@@ -236,6 +236,7 @@ void StationRuntime::Shutdown() {
   // The tower must not stay lit after the station has gone.
   if (m_LampLink) {
     const SignalLampMessage off = AllOffSignalLampMessage();
+    m_LampLink->WaitForConnected(500);  // a reconnect under way would drop it
     m_LampLink->Send(reinterpret_cast<const char*>(off.data()), static_cast<qint64>(off.size()));
     m_LampLink->Flush(500);
   }

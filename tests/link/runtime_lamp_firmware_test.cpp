@@ -46,6 +46,19 @@ TEST_F(RuntimeLampTest, LampTowerGetsTheLevelMessagesAndIsReconnectedWhenSilent)
   EXPECT_TRUE(WaitFor([&] { return lamp->LastMessage() == Lamp({0x57, 0, 0, 0, 0, 0, 0, 0, 0, 0}); }, 2000));
 }
 
+TEST_F(RuntimeLampTest, ExitWhileTheTowerLinkIsStillConnectingStillSendsAllOff) {
+  StartSite(1, 135, 136);
+  ASSERT_TRUE(WaitFor([&] { return runtime->lampLink()->IsConnected(); }, 3000));
+  SimLampTower moved{QHostAddress(LoopbackAddress(137))};
+  ASSERT_TRUE(moved.IsListening());
+  Settings edited = runtime->settings();
+  edited.signalLampAddress = AddressFromHostOrder(moved.Address().toIPv4Address());
+  runtime->ApplySettings(edited);
+  ASSERT_FALSE(runtime->lampLink()->IsConnected());  // its connect is under way
+  runtime->Shutdown();
+  EXPECT_TRUE(WaitFor([&] { return moved.LastMessage() == Lamp({0x57, 0, 0, 0, 0, 0, 0, 0, 0, 0}); }, 2000));
+}
+
 class RuntimeFirmwareTest : public RuntimeFixture {};
 
 TEST_F(RuntimeFirmwareTest, UploadSendsEveryPageThenRestartsAndStopsPollingMeanwhile) {
