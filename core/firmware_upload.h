@@ -48,8 +48,8 @@ class FirmwareUpload {
   // its logger stayed silent for 30 s (polling resumes).
   bool OnTick();
 
-  // The uploading stack went away (a rebuild for fewer stacks): nothing more can
-  // reach it, so the upload ends now and polling resumes.
+  // The uploading stack's link was rebuilt or removed: nothing will answer the
+  // page last sent, so the upload ends now and polling resumes.
   void Abandon();
 
   bool Running() const { return stack_ >= 0; }

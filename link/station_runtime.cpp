@@ -295,12 +295,8 @@ void StationRuntime::ApplySettings(const Settings& edited) {
     for (int i = 0; i < m_StackCount; ++i) CreateStack(i);
     if (m_Selected >= m_StackCount) m_Selected = 0;
     if (m_Dump->Running() && m_Dump->Stack() >= m_StackCount) AbandonDump();
-    // An upload to a removed stack could only end by its time-out, with the
-    // polling of every stack stopped until then.
-    if (m_Firmware->Running() && m_Firmware->Stack() >= m_StackCount) {
-      m_Firmware->Abandon();
-      emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
-    }
+    // Every link is new: nothing answers the page last sent.
+    AbandonUpload();
     m_Cascade->ResetWindows();
     m_Alarms->RecomputeLevel();
     emit stacksRebuilt(m_StackCount);
@@ -308,6 +304,7 @@ void StationRuntime::ApplySettings(const Settings& edited) {
     for (int i = 0; i < m_StackCount; ++i) {
       const auto ui = static_cast<size_t>(i);
       if (m_Settings->stacks[ui].loggerAddress == oldAddress[ui] || !m_Links[ui]) continue;
+      if (m_Firmware->Running() && m_Firmware->Stack() == i) AbandonUpload();
       m_Poll[ui].Reset();
       m_Assemblers[ui] = ReplyAssembler{};
       m_Links[ui]->Close();
@@ -446,6 +443,15 @@ bool StationRuntime::SetFirmwareImage(const QString& path) {
 }
 
 void StationRuntime::ClearFirmwareImage() { m_Firmware->ClearImage(); }
+
+void StationRuntime::AbandonUpload() {
+  // The page exchange runs on the link that asked; once that link is rebuilt the
+  // upload could only end by its time-out, with every stack's polling stopped
+  // until then.
+  if (!m_Firmware->Running()) return;
+  m_Firmware->Abandon();
+  emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
+}
 
 void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) {
   switch (m_Firmware->OnReply(i, reply)) {

@@ -196,6 +196,7 @@ class StationRuntime final : public QObject {
   void HandleReply(int i, std::span<const uint8_t> reply);
   void HandleDumpReply(int i, std::span<const uint8_t> reply);
   void HandleFirmwareReply(int i, std::span<const uint8_t> reply);
+  void AbandonUpload();
   void ApplyPollActions(int i, const PollActions& actions);
   void OnLampData();
   void SendLampMessage();

@@ -103,6 +103,33 @@ TEST_F(RuntimeRebuildTest, RemovingTheUploadingStackEndsTheUploadAndPollingResum
   EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 3000));
 }
 
+TEST_F(RuntimeRebuildTest, NewAddressForTheUploadingStackEndsTheUpload) {
+  StartSite(2, 115);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  const QString path = dir.filePath(QStringLiteral("image.bin"));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(QByteArray(64 * 1024, '\x5A')), 64 * 1024);
+  }
+  ASSERT_TRUE(runtime->SetFirmwareImage(path));
+  int finished = -1;
+  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
+                   [&](int) { loggers[1]->SetFault(SimFault::kSilent); });
+  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
+                   [&](int end) { finished = end; });
+  loggers[1]->SetFault(SimFault::kAppe);
+  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 3000));
+
+  Settings edited = runtime->settings();
+  edited.stacks[1].loggerAddress = AddressFromHostOrder(QHostAddress(LoopbackAddress(119)).toIPv4Address());
+  runtime->ApplySettings(edited);
+  EXPECT_FALSE(runtime->UploadRunning());
+  EXPECT_EQ(finished, static_cast<int>(FirmwareEnd::kAbandoned));
+  const int64_t before = LiveReplies(0);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 3000));
+}
+
 TEST_F(RuntimeRebuildTest, RebuiltStackForgetsTheValuesItHadBefore) {
   RawLogger logger(LoopbackAddress(120));
   ASSERT_TRUE(logger.listening);
