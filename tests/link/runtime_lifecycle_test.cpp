@@ -73,26 +73,33 @@ TEST(RuntimeSettingsTest, ExitLeavesAConfigurationFileThatCouldNotBeReadAlone) {
   EXPECT_EQ(saved.soundMode, 0);
 }
 
-class RuntimeRebuildTest : public RuntimeFixture {};
+class RuntimeRebuildTest : public RuntimeFixture {
+ protected:
+  // Stack 1 asks for a firmware image, takes page 0 and then falls silent, so
+  // the upload stays open. `finished` receives the upload's end code.
+  void OpenUploadToStack1(int& finished) {
+    ASSERT_TRUE(WaitForFirstReplies(2));
+    const QString path = dir.filePath(QStringLiteral("image.bin"));
+    {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      ASSERT_EQ(f.write(QByteArray(64 * 1024, '\x5A')), 64 * 1024);
+    }
+    ASSERT_TRUE(runtime->SetFirmwareImage(path));
+    QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
+                     [this](int) { loggers[1]->SetFault(SimFault::kSilent); });
+    QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
+                     [out = &finished](int end) { *out = end; });
+    loggers[1]->SetFault(SimFault::kAppe);
+    ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 3000));
+  }
+};
 
 TEST_F(RuntimeRebuildTest, RemovingTheUploadingStackEndsTheUploadAndPollingResumes) {
   StartSite(2, 110);
-  ASSERT_TRUE(WaitForFirstReplies(2));
-  const QString path = dir.filePath(QStringLiteral("image.bin"));
-  {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(QByteArray(64 * 1024, '\x5A')), 64 * 1024);
-  }
-  ASSERT_TRUE(runtime->SetFirmwareImage(path));
   int finished = -1;
-  // The logger takes page 0 and then falls silent, so the upload stays open.
-  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
-                   [&](int) { loggers[1]->SetFault(SimFault::kSilent); });
-  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
-                   [&](int end) { finished = end; });
-  loggers[1]->SetFault(SimFault::kAppe);
-  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 3000));
+  OpenUploadToStack1(finished);
+  if (HasFatalFailure()) return;
 
   Settings edited = runtime->settings();
   edited.stackCount = 1;
@@ -105,21 +112,9 @@ TEST_F(RuntimeRebuildTest, RemovingTheUploadingStackEndsTheUploadAndPollingResum
 
 TEST_F(RuntimeRebuildTest, NewAddressForTheUploadingStackEndsTheUpload) {
   StartSite(2, 115);
-  ASSERT_TRUE(WaitForFirstReplies(2));
-  const QString path = dir.filePath(QStringLiteral("image.bin"));
-  {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(QByteArray(64 * 1024, '\x5A')), 64 * 1024);
-  }
-  ASSERT_TRUE(runtime->SetFirmwareImage(path));
   int finished = -1;
-  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
-                   [&](int) { loggers[1]->SetFault(SimFault::kSilent); });
-  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
-                   [&](int end) { finished = end; });
-  loggers[1]->SetFault(SimFault::kAppe);
-  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 3000));
+  OpenUploadToStack1(finished);
+  if (HasFatalFailure()) return;
 
   Settings edited = runtime->settings();
   edited.stacks[1].loggerAddress = AddressFromHostOrder(QHostAddress(LoopbackAddress(119)).toIPv4Address());
