@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFont>
 #include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -25,6 +26,12 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent) {
   m_pDelegate = new CGridDelegate(*m_pModel, this);
   setItemDelegate(m_pDelegate);
   setModel(m_pModel);
+
+  // A compact face like the one the table widths were made for: a dotted address
+  // fits its 100-pixel column. Owners may set another font before filling.
+  QFont face(QStringLiteral("Arial"));
+  face.setPixelSize(kDefaultFontPixels);
+  setFont(face);
 
   // Every row has the same height and no row is ever measured: a table of
   // 172,798 rows lays out in constant time per change.

@@ -63,6 +63,7 @@ class CGridCtrl : public QTableView {
   static constexpr CellType kCheckCell = CGridModel::kCheckCell;
   static constexpr ColorRef kNoColour = CGridModel::kNoColour;
   static constexpr int kDefaultColumnWidth = 80;
+  static constexpr int kDefaultFontPixels = 12;  // "Arial" (Liberation Sans here)
 
   explicit CGridCtrl(QWidget* parent = nullptr);
   ~CGridCtrl() override;

@@ -11,7 +11,7 @@ namespace {
 QColor ToColour(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 // Room left free at either side of a cell's text.
-constexpr int kTextMargin = 3;
+constexpr int kTextMargin = 2;
 
 }  // namespace
 
