@@ -53,5 +53,6 @@ void RenderTextBoxes(Gallery& gallery); // CNexText
 void RenderValueRows(Gallery& gallery); // CSpecDisplay
 void RenderSplitters(Gallery& gallery); // CSplitterBar
 void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
+void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
 
 }  // namespace ws::gallery
