@@ -7,7 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,17 +32,12 @@ QComboBox* NumberList(int count, QWidget* parent) {
   return list;
 }
 
-// A line edit that never cuts a stored text when it is shown: the character
-// limit only stops typing far beyond what the field takes (the byte limit in
-// code page 949 is checked on OK, where a refusal can say why).
-QLineEdit* TextEdit(size_t byteLimit, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setMaxLength(static_cast<int>(byteLimit) - 1);
-  return edit;
-}
+// Texts are not limited while typing or pasting (a paste would be cut without a
+// word): the byte limit in code page 949 is checked on OK, where a refusal can
+// say which field and why.
+QLineEdit* TextEdit(QWidget* parent) { return new QLineEdit(parent); }
 
 void SetTextKeepingIt(QLineEdit* edit, const QString& text) {
-  edit->setMaxLength(std::max(edit->maxLength(), static_cast<int>(text.size())));
   edit->setText(text);
   edit->setCursorPosition(0);
 }
@@ -106,11 +101,6 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   top->addLayout(buttons, 1, 0, 1, 2);
   top->setColumnStretch(1, 1);
 
-  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help, &QShortcut::activated, this, [this] {
-    if (m_Help) m_Help();
-  });
-
   ShowValues();
 }
 
@@ -151,7 +141,7 @@ CColourSwatch* CConfig::MakeSwatch(int id, const QString& label, QWidget* parent
 QWidget* CConfig::BuildProgramTitle() {
   auto* group = new QGroupBox(QStringLiteral("Program Title"), this);
   auto* layout = new QHBoxLayout(group);
-  m_ProgramTitle = TextEdit(kProgramTitleLimit, group);
+  m_ProgramTitle = TextEdit(group);
   Register(kIdProgramTitle, m_ProgramTitle);
   layout->addWidget(m_ProgramTitle);
   return group;
@@ -178,7 +168,7 @@ QWidget* CConfig::BuildStackSettings() {
 QWidget* CConfig::BuildEnvironment() {
   auto* group = new QGroupBox(QStringLiteral("Environment Settings"), this);
   auto* layout = new QGridLayout(group);
-  m_SpeedUnit = TextEdit(kSpeedUnitLimit, group);
+  m_SpeedUnit = TextEdit(group);
   m_WindMaxSpeed = new QLineEdit(group);
   Register(kIdSpeedUnit, m_SpeedUnit);
   Register(kIdWindMaxSpeed, m_WindMaxSpeed);
@@ -230,7 +220,7 @@ QWidget* CConfig::BuildAlarmSettings() {
     const int row = level + 2;
     auto* speed = new QLineEdit(group);
     speed->setMaximumWidth(speed->fontMetrics().horizontalAdvance(QStringLiteral("00000.0")) + 16);
-    auto* path = TextEdit(kSoundPathLimit, group);
+    auto* path = TextEdit(group);
     path->setMinimumWidth(path->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28);
     auto* browse = new QPushButton(QStringLiteral("..."), group);
     browse->setAutoDefault(false);
@@ -346,6 +336,16 @@ void CConfig::mousePressEvent(QMouseEvent* event) {
     }
   }
   QDialog::mousePressEvent(event);
+}
+
+void CConfig::keyPressEvent(QKeyEvent* event) {
+  // F1 reaches the dialog from whichever control has the focus: none of them
+  // takes it.
+  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    if (m_Help) m_Help();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CConfig::ChooseSwatchColour(int id) {

@@ -120,6 +120,7 @@ class CConfig : public QDialog {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QWidget* BuildProgramTitle();
