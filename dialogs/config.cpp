@@ -42,14 +42,20 @@ void SetTextKeepingIt(QLineEdit* edit, const QString& text) {
   edit->setCursorPosition(0);
 }
 
+// The standard choosers are modal over the configuration dialog only, so that
+// the alarm list (a window of its own) keeps answering ACK while one is open.
 std::optional<uint32_t> PlatformColour(QWidget* parent, uint32_t start) {
-  const QColor chosen = QColorDialog::getColor(QColor(RedOf(start), GreenOf(start), BlueOf(start)), parent);
+  QColorDialog chooser(QColor(RedOf(start), GreenOf(start), BlueOf(start)), parent);
+  chooser.setWindowModality(Qt::WindowModal);
+  if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+  const QColor chosen = chooser.selectedColor();
   if (!chosen.isValid()) return std::nullopt;
   return Rgb(chosen.red(), chosen.green(), chosen.blue());
 }
 
 QString PlatformWavFile(QWidget* parent, const QString& folder) {
   QFileDialog chooser(parent, QString(), folder, QStringLiteral("Wav Files (*.wav)"));
+  chooser.setWindowModality(Qt::WindowModal);
   chooser.setAcceptMode(QFileDialog::AcceptOpen);
   chooser.setFileMode(QFileDialog::ExistingFile);
   chooser.setDefaultSuffix(QStringLiteral("wav"));
@@ -456,6 +462,8 @@ void CConfig::FocusField(const QString& field) {
 }
 
 void CConfig::accept() {
+  // A cell still being edited in the stack grid commits when it loses the focus.
+  if (QWidget* ok = Control(kIdOk)) ok->setFocus(Qt::OtherFocusReason);
   const ConfigForm form = Form();
   if (const auto problem = FindTextProblem(form, *m_Settings)) {
     AskMessageF(kMbOk | kMbIconWarning, "%s", problem->Message().toUtf8().constData());
