@@ -125,14 +125,18 @@ TEST_F(ReportToolTest, BadArgumentsPrintTheUsageAndExitWith64) {
   }
 }
 
-TEST_F(ReportToolTest, RoseIsAPngAndAnUnwritableCsvExitsWithOne) {
+TEST_F(ReportToolTest, RoseAndChartArePngsAndAnUnwritableCsvExitsWithOne) {
   const std::string rose = files_.dir() + "/rose.png";
+  const std::string chart = files_.dir() + "/chart.png";
   ToolRun run = Tool(Span("2024-03-31 23:58:20", "2024-04-01 00:00:00")
-                 << "--rose" << QString::fromStdString(rose));
+                     << "--rose" << QString::fromStdString(rose) << "--chart"
+                     << QString::fromStdString(chart) << "--vector");
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const QImage image(QString::fromStdString(rose));
-  EXPECT_FALSE(image.isNull());
-  EXPECT_GT(image.width(), 100);
+  for (const std::string& png : {rose, chart}) {
+    const QImage image(QString::fromStdString(png));
+    EXPECT_FALSE(image.isNull()) << png;
+    EXPECT_GT(image.width(), 100) << png;
+  }
 
   run = Tool(Span("2024-03-31 23:58:20", "2024-04-01 00:00:00")
              << "--csv" << QString::fromStdString(files_.dir() + "/no/such/dir/x.csv"));

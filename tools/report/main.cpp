@@ -2,7 +2,7 @@
 // window does, and prints a one-line summary; optionally writes the same CSV file the
 // CSV button writes and renders the wind rose and the chart as PNG pictures.
 // See doc/report_tool.md.
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -98,11 +98,11 @@ int main(int argc, char** argv) {
     }
   }
   if (!o.rosePath.empty() || !o.chartPath.empty()) {
-    // Pictures need the GUI library, not a screen.
+    // Pictures need the widget library, not a screen.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QGuiApplication app(qtArgc, qtArgv);
+    QApplication app(qtArgc, qtArgv);
     ws::InstallFontSubstitutions();
     if (!o.rosePath.empty() && !ws::SaveWindRosePng(o.rosePath, rose, *settings)) {
       std::fprintf(stderr, "windscope-report: %s: cannot write the wind rose\n",

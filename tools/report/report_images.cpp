@@ -1,10 +1,14 @@
 #include "tools/report/report_images.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 
 #include <algorithm>
 
+#include "chart/graph.h"
+#include "chart/graph_scale.h"
+#include "report/report_chart.h"
 #include "report/wind_rose.h"
 
 namespace ws {
@@ -18,8 +22,17 @@ bool SaveWindRosePng(const std::string& path, const WindRoseStatistics& stats,
   return image.save(QString::fromStdString(path), "PNG");
 }
 
-bool SaveChartPng(const std::string&, const ReportTable&, const Settings&, bool) {
-  return false;
+bool SaveChartPng(const std::string& path, const ReportTable& table, const Settings& settings,
+                  bool vector) {
+  CGraphScale chart;
+  chart.resize(kChartImageWidth, kChartImageHeight);
+  SetUpReportChart(chart, settings);
+  FillReportChart(chart, table.data());
+  SetReportChartView(chart, vector);
+  chart.RecalcLayout();
+  chart.Graph()->ComputeVertices();
+  const QPixmap picture = chart.grab();
+  return picture.save(QString::fromStdString(path), "PNG");
 }
 
 }  // namespace ws

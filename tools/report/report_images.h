@@ -15,10 +15,10 @@ inline constexpr int kRoseImageHeight = 520;
 inline constexpr int kChartImageWidth = 1200;
 inline constexpr int kChartImageHeight = 420;
 
-// Needs a QGuiApplication. False when the file cannot be written.
+// Both need a QApplication. False when the file cannot be written.
 bool SaveWindRosePng(const std::string& path, const WindRoseStatistics& stats,
                      const Settings& settings);
-// False when the file cannot be written, or when this build has no chart.
+// The chart as the report shows it: the speed line, or direction sticks (vector).
 bool SaveChartPng(const std::string& path, const ReportTable& table, const Settings& settings,
                   bool vector);
 
