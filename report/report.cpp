@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -108,8 +110,11 @@ CReport::CReport(const QString& workdir, int stackIndex, Settings& settings,
   // Enter and Escape move the focus instead of closing; F1 opens the calendar.
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   installEventFilter(this);
+  // Maximised; the size of the screen too, for a desktop without a window manager.
+  if (QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+    setGeometry(screen->availableGeometry());
+  }
   setWindowState(windowState() | Qt::WindowMaximized);
-  resize(1280, 860);
 }
 
 CReport::~CReport() {
