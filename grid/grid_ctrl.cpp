@@ -219,6 +219,8 @@ int CGridCtrl::FocusCol() const {
 
 QWidget* CGridCtrl::CornerCell() const { return m_pCorner; }
 
+void CGridCtrl::keyboardSearch(const QString&) {}
+
 void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   if (event == QKeySequence::Copy) {
     // The view's own copy takes the current cell only.

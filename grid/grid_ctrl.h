@@ -127,6 +127,8 @@ class CGridCtrl : public QTableView {
   void Refresh() { m_pModel->Refresh(); }
 
   // --- selection -----------------------------------------------------------------
+  // Mouse: a text too long for its cell shows whole as a tool tip.
+  //
   // The selected data cells as text: one line per row of the selection's bounding
   // block, cells separated by tabs, lines by '\n', unselected cells inside the
   // block empty. Empty when nothing is selected.
@@ -148,6 +150,9 @@ class CGridCtrl : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // No jump to a cell by typing its first letters: on the report's table that
+  // search would format every row it passes.
+  void keyboardSearch(const QString& search) override;
   void updateGeometries() override;
 
  private:

@@ -22,6 +22,10 @@ class CGridDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
 
+  // A text cut short in its cell shows in full as a tool tip.
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override;
+
   // The square a check-box cell draws its tick in, centred in the cell.
   static QRect CheckRect(const QStyleOptionViewItem& option);
 

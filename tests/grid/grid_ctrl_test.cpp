@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -281,6 +284,65 @@ TEST_F(GridCtrlTest, InPlaceEditCommitsOnEnterAndCancelsOnEscape) {
   Settle();
   EXPECT_EQ(grid->GetItemText(1, 2), QStringLiteral("19"));
   EXPECT_EQ(edited, (std::vector<int>{21, 12}));
+}
+
+TEST(GridCtrlInDialog, EnterAndEscapeInAnEditStayInTheGrid) {
+  // The stack table lives in a dialog with a default OK button: the key that
+  // ends an edit must not also close the dialog.
+  QDialog dialog;
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* grid = new CGridCtrl(&dialog);
+  auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+  layout->addWidget(grid);
+  layout->addWidget(ok);
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+  grid->SetRowCount(3);
+  grid->SetColumnCount(3);
+  grid->SetFixedRowCount(1);
+  grid->SetFixedColumnCount(1);
+  grid->SetItemText(1, 1, QStringLiteral("STACK #1"));
+  dialog.resize(400, 300);
+  dialog.setAttribute(Qt::WA_DontShowOnScreen);
+  dialog.show();
+  Settle();
+  int finished = 0;
+  QObject::connect(&dialog, &QDialog::finished, [&] { ++finished; });
+
+  const auto editCell = [&](const QString& text) -> QLineEdit* {
+    grid->setFocus();
+    grid->SetFocusCell(1, 1);
+    grid->edit(grid->currentIndex());
+    Settle();
+    QLineEdit* edit = grid->viewport()->findChild<QLineEdit*>();
+    if (edit) {
+      edit->setFocus();
+      edit->setText(text);
+    }
+    return edit;
+  };
+  QLineEdit* edit = editCell(QStringLiteral("CRANE 1"));
+  ASSERT_NE(edit, nullptr);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(edit, &enter);
+  Settle();
+  EXPECT_EQ(grid->GetItemText(1, 1), QStringLiteral("CRANE 1"));
+  EXPECT_TRUE(dialog.isVisible());
+
+  edit = editCell(QStringLiteral("dropped"));
+  ASSERT_NE(edit, nullptr);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(edit, &escape);
+  Settle();
+  EXPECT_EQ(grid->GetItemText(1, 1), QStringLiteral("CRANE 1"));
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(finished, 0);
+
+  // Outside an edit Enter is the dialog's, as with any other control.
+  QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(grid, &again);
+  Settle();
+  EXPECT_EQ(finished, 1);
 }
 
 TEST_F(GridCtrlTest, ReadOnlyCellRefusesAnEdit) {
