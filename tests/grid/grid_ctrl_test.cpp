@@ -188,6 +188,25 @@ TEST_F(GridCtrlTest, WidthsAndHeadingsOfAFixedColumnOnlyTable) {
   EXPECT_FALSE(grid->SetColumnWidth(2, 10));
   EXPECT_EQ(grid->GetColumnWidth(2), 0);
 
+  // Row height: it follows the font until the owner sets one; then the heading
+  // row and every data row, old rows and new, take that one.
+  const int fontHeight = grid->GetRowHeight();
+  QFont large = grid->font();
+  large.setPixelSize(24);
+  grid->setFont(large);
+  EXPECT_GT(grid->GetRowHeight(), fontHeight);
+  EXPECT_EQ(grid->rowHeight(1), grid->GetRowHeight());
+  grid->SetRowHeight(31);
+  grid->SetRowCount(12);
+  Settle();
+  EXPECT_EQ(grid->horizontalHeader()->height(), 31);
+  EXPECT_EQ(grid->rowHeight(0), 31);
+  EXPECT_EQ(grid->rowHeight(10), 31);
+  QFont bigger = grid->font();
+  bigger.setPixelSize(30);
+  grid->setFont(bigger);
+  EXPECT_EQ(grid->rowHeight(3), 31);  // set by the owner: the font does not change it
+
   // Widths set before the column becomes fixed move with it into the label column.
   grid->DeleteAllItems();
   grid->SetRowCount(3);
