@@ -15,6 +15,7 @@ constexpr Entry kEntries[] = {
     {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
     {"grids", RenderGrids},
+    {"dump_windows", RenderDumpWindows},
 };
 
 }  // namespace
