@@ -166,6 +166,21 @@ void CGridCtrl::updateGeometries() {
   m_pCorner->raise();
 }
 
+// --- editing ------------------------------------------------------------------
+
+bool CGridCtrl::EndEdit(bool commit) {
+  QWidget* editor = m_pDelegate->OpenEditor();
+  if (!editor || !editor->isVisible()) return false;
+  if (commit) commitData(editor);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
+  return true;
+}
+
+bool CGridCtrl::IsEditing() const {
+  const QWidget* editor = m_pDelegate->OpenEditor();
+  return editor && editor->isVisible();
+}
+
 // --- selection ----------------------------------------------------------------
 
 QString CGridCtrl::SelectedText() const {

@@ -130,6 +130,14 @@ class CGridCtrl : public QTableView {
   // Repaints every cell now (setters schedule a repaint by themselves).
   void Refresh() { m_pModel->Refresh(); }
 
+  // --- editing -------------------------------------------------------------------
+  // Ends an open in-place edit: `commit` keeps the typed text as Enter does,
+  // otherwise it is dropped as with Escape. Owners call it before they read the
+  // rows back (a shortcut can press OK without the edit losing the focus).
+  // False when no edit was open.
+  bool EndEdit(bool commit = true);
+  bool IsEditing() const;
+
   // --- selection -----------------------------------------------------------------
   // Mouse: a text too long for its cell shows whole as a tool tip.
   //

@@ -93,7 +93,13 @@ QWidget* CGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     line->setAlignment(Qt::AlignCenter);
     line->setFrame(false);
   }
+  m_Editor = editor;
   return editor;
+}
+
+void CGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+  if (m_Editor == editor) m_Editor = nullptr;
+  QStyledItemDelegate::destroyEditor(editor, index);
 }
 
 bool CGridDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,

@@ -303,6 +303,25 @@ TEST_F(GridCtrlTest, InPlaceEditCommitsOnEnterAndCancelsOnEscape) {
   Settle();
   EXPECT_EQ(grid->GetItemText(1, 2), QStringLiteral("19"));
   EXPECT_EQ(edited, (std::vector<int>{21, 12}));
+
+  // The owner ends an edit still open before it reads the rows: kept or dropped.
+  EXPECT_FALSE(grid->EndEdit());
+  DoubleClick(1, 1);
+  ASSERT_TRUE(grid->IsEditing());
+  OpenEditor()->setText(QStringLiteral("kept"));
+  EXPECT_TRUE(grid->EndEdit(true));
+  EXPECT_FALSE(grid->IsEditing());
+  EXPECT_EQ(grid->GetItemText(1, 1), QStringLiteral("kept"));
+  DoubleClick(1, 1);
+  ASSERT_TRUE(grid->IsEditing());
+  OpenEditor()->setText(QStringLiteral("dropped"));
+  EXPECT_TRUE(grid->EndEdit(false));
+  Settle();
+  EXPECT_EQ(OpenEditor(), nullptr);
+  EXPECT_EQ(grid->GetItemText(1, 1), QStringLiteral("kept"));
+  // A new edit opens after the old one is gone.
+  DoubleClick(2, 1);
+  EXPECT_TRUE(grid->IsEditing());
 }
 
 TEST(GridCtrlInDialog, EnterAndEscapeInAnEditStayInTheGrid) {
