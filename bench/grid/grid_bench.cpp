@@ -7,10 +7,12 @@
 
 #include <malloc.h>
 
-#include <cstdio>
-#include <ctime>
-#include <vector>
+#include <optional>
+#include <string>
+#include <utility>
 
+#include "core/report_table.h"
+#include "core/system_time.h"
 #include "grid/grid_ctrl.h"
 #include "grid/grid_row_source.h"
 
@@ -26,61 +28,38 @@ double HeapInUseMiB() {
   return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
-// What the report keeps per row: direction and speed of the sample (8 bytes);
-// the time label follows from the row number, the start and the step.
+// The report's table as the report window hands it to the grid: the core table
+// keeps 16 bytes a sample and formats a cell when asked.
 class ReportRows : public ws::GridRowSource {
  public:
-  struct Sample {
-    float direction;
-    float speed;
-  };
-
-  void Fill(int count) {
-    m_Samples.clear();
-    m_Samples.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-      m_Samples.push_back({static_cast<float>((i * 7) % 360), static_cast<float>(i % 500) / 10.0f});
+  void Fill(int dataRows) {
+    ws::ReportData data;
+    data.start = ws::SystemTime{2025, 12, 1, 1, 0, 0, 0, 0};
+    data.step = 1;
+    const int64_t start = ws::CivilSeconds(data.start);
+    data.samples.reserve(static_cast<std::size_t>(dataRows) + 1);
+    for (int i = 0; i <= dataRows; ++i) {  // N samples, N - 1 rows
+      data.samples.push_back({start + i, static_cast<float>((i * 7) % 360),
+                              static_cast<float>(i % 500) / 10.0f});
     }
+    m_Table.Assign(std::move(data), ws::AlarmThresholds{});
   }
 
   QString CellText(int row, int col) const override {
-    const std::size_t k = static_cast<std::size_t>(row - 1);
-    if (row < 1 || k >= m_Samples.size()) return QString();
-    const Sample& s = m_Samples[k];
-    char text[40];
-    switch (col) {
-      case 0: std::snprintf(text, sizeof text, "%d", row); break;
-      case 1: {
-        const time_t t = m_Start + static_cast<time_t>(k);
-        tm local{};
-        localtime_r(&t, &local);
-        std::snprintf(text, sizeof text, "%d.%02d.%02d %02d:%02d:%02d", local.tm_year + 1900,
-                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-        break;
-      }
-      case 2: std::snprintf(text, sizeof text, "%1.0f", static_cast<double>(s.direction)); break;
-      case 3:
-        return QString::fromLatin1(kCompass[static_cast<int>((s.direction + 11.25f) / 22.5f) % 16]);
-      case 4: std::snprintf(text, sizeof text, "%3.1f", static_cast<double>(s.speed)); break;
-      case 5: return QString::fromLatin1(s.speed > 45.0f ? "TRIP" : s.speed > 40.0f ? "STOP"
-                                          : s.speed > 30.0f ? "ALARM" : "");
-      default: return QString();
-    }
-    return QString::fromLatin1(text);
+    m_Text.clear();
+    m_Table.AppendCellText(row, col, m_Text);
+    return QString::fromLatin1(m_Text.data(), static_cast<qsizetype>(m_Text.size()));
   }
 
   ws::ColorRef CellBackground(int row, int col) const override {
-    const std::size_t k = static_cast<std::size_t>(row - 1);
-    if (col != 4 || row < 1 || k >= m_Samples.size()) return kNoColour;
-    const float speed = m_Samples[k].speed;
-    return speed > 45.0f ? 0x0000FF : speed > 40.0f ? 0x4080FF : speed > 30.0f ? 0x00FFFF : kNoColour;
+    if (col != ws::kColumnSpeed || row < 1 || row >= m_Table.RowCount()) return kNoColour;
+    const std::optional<uint32_t> colour = ws::RemarkColour(m_Table.RemarkAt(row));
+    return colour ? *colour : kNoColour;
   }
 
  private:
-  static constexpr const char* kCompass[16] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
-                                               "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
-  std::vector<Sample> m_Samples;
-  time_t m_Start = 1764547200;  // 2025-12-01 00:00 UTC
+  ws::ReportTable m_Table;
+  mutable std::string m_Text;  // reused: no allocation per cell
 };
 
 // The report's table reset: headings, widths and the ordinary background.

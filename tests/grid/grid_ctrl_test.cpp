@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -439,6 +441,24 @@ TEST_F(GridCtrlTest, CtrlCCopiesTheSelectedCellsAsTabSeparatedLines) {
   grid->selectionModel()->select(grid->Model().index(0, 0), QItemSelectionModel::ClearAndSelect);
   grid->selectionModel()->select(grid->Model().index(1, 2), QItemSelectionModel::Select);
   EXPECT_EQ(grid->SelectedText(), QStringLiteral("1.1\t\t\n\t\t2.3"));
+}
+
+TEST_F(GridCtrlTest, TextCutShortInItsCellShowsWholeAsToolTip) {
+  MakeStackTable(2);
+  grid->SetColumnWidth(1, 40);
+  const QString longTitle = QStringLiteral("NORTH HARBOUR CRANE 12");
+  grid->SetItemText(1, 1, longTitle);
+  grid->SetItemText(2, 1, QStringLiteral("A"));
+  Settle();
+  const auto hover = [&](int row, int col) {
+    const QPoint at = CellCentre(row, col);
+    QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(hover(2, 1), QString());
+  EXPECT_EQ(hover(1, 1), longTitle);
+  QToolTip::hideText();
 }
 
 TEST_F(GridCtrlTest, KeysAndWheelMoveThroughALargeTable) {
