@@ -103,6 +103,7 @@ void CGraph::wheelEvent(QWheelEvent* event) {
   if (m_bPanning) return;
   const int x = event->position().toPoint().x();
   const int y = event->position().toPoint().y();
+  m_rcPlot = rect();
   const int w = m_rcPlot.width();
   const int h = m_rcPlot.height();
   int x0, x1, y0, y1;

@@ -53,5 +53,6 @@ void RenderTextBoxes(Gallery& gallery); // CNexText
 void RenderValueRows(Gallery& gallery); // CSpecDisplay
 void RenderSplitters(Gallery& gallery); // CSplitterBar
 void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
+void RenderChart(Gallery& gallery);     // CGraphScale, CGraph, CScaleBar
 
 }  // namespace ws::gallery
