@@ -82,6 +82,8 @@ void CGraph::mouseMoveEvent(QMouseEvent* event) {
       m_SelectEnd = p;
       setCursor(Qt::SizeAllCursor);
       update();
+    } else {
+      unsetCursor();  // the hand of a click lasts until the mouse moves on
     }
     if (m_nReadoutMode == kReadoutValues && m_bInitialised) update();
     return;

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "chart/graph_scale.h"
+#include "chart/setting.h"
 #include "tools/gallery/gallery.h"
 
 namespace ws::gallery {
@@ -142,6 +143,12 @@ void RenderChart(Gallery& gallery) {
   selPlot->m_SelectStart = QPoint(600, 120);
   selPlot->m_SelectEnd = QPoint(900, 380);
   gallery.Save("chart_selection", selecting->grab().toImage());
+
+  // The limit editor as a click on the top of the speed bar opens it.
+  CSetting editor;
+  editor.Setup(QRect(100, 200, 68, 400), CSetting::kMaxOfVertical, 1, QString(), true, 60.0);
+  editor.Prepare();
+  gallery.Save("chart_limit_editor", editor.grab().toImage());
 }
 
 }  // namespace ws::gallery
