@@ -15,6 +15,8 @@ constexpr Entry kEntries[] = {
     {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
     {"chart", RenderChart},
+    {"grids", RenderGrids},
+    {"dump_windows", RenderDumpWindows},
 };
 
 }  // namespace
