@@ -53,3 +53,4 @@ BENCHMARK(BM_PaintDay)->Arg(ws::kStyleLine)->Arg(ws::kStyleSticks)->ArgName("sty
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
