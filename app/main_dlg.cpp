@@ -17,6 +17,7 @@
 #include "dialogs/alarm_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "link/station_runtime.h"
+#include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
 #include "util/version_info.h"
@@ -307,7 +308,12 @@ void CMainDlg::OnSound() {
 }
 
 void CMainDlg::OnReport() {
-  // The report window opens here (RunModal over this window).
+  const int stack = SelectedStack();
+  if (!m_bRunning || stack < 0 || stack >= m_pRuntime->stackCount()) return;
+  // The report keeps its span in the live record; it is saved with the rest.
+  CReport report(m_Workdir, stack, m_pRuntime->mutableSettings(),
+                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  RunModal(report);
 }
 
 void CMainDlg::OnDump() {
