@@ -1,0 +1,51 @@
+#include "app/main_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+#include "app/exit_signals.h"
+#include "app/instance_lock.h"
+#include "app/keep_awake.h"
+#include "app/main_dlg.h"
+#include "core/clock.h"
+#include "widgets/display_fonts.h"
+#include "widgets/message_helpers.h"
+
+namespace ws {
+
+int CMainApp::Run() {
+  CInstanceLock lock(m_LockDirectory);
+  if (!lock.TryLock()) {
+    ShowMessageF("%s", kAlreadyRunning);
+    return 1;
+  }
+  InstallFontSubstitutions();
+
+  CKeepAwake keepAwake;
+  keepAwake.Inhibit();
+
+  // The station keeps its configuration and records in the directory it was started in.
+  const QString workdir = QDir::currentPath();
+  SystemClock clock;
+  CMainDlg dialog(workdir, clock);
+  CExitSignals exitSignals;
+  QObject::connect(&exitSignals, &CExitSignals::exitRequested, &dialog, [&dialog](int) { dialog.ExitSequence(); });
+  // A quit from elsewhere (the session manager) still saves.
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence(); });
+  dialog.Init();
+  if (m_bMaximised) {
+    // Without a window manager (a bare X server) "maximised" means nothing:
+    // start on the whole available screen either way.
+    if (const QScreen* screen = dialog.screen()) dialog.setGeometry(screen->availableGeometry());
+    dialog.showMaximized();
+  } else {
+    dialog.show();
+  }
+  if (dialog.Running()) dialog.exec();
+  dialog.ExitSequence();
+  keepAwake.Release();
+  return 0;
+}
+
+}  // namespace ws
