@@ -57,6 +57,8 @@ CDumpController::~CDumpController() {
   m_Pool.waitForDone();
 }
 
+CCalendar* CDumpController::calendar() const { return m_Calendar.data(); }
+
 bool CDumpController::DumpEnabled() const {
   return !Busy() && m_Runtime.Running() && m_Runtime.selectedStack() >= 0;
 }
@@ -83,6 +85,8 @@ void CDumpController::Dump(int stack) {
 
   QPointer<CDumpController> self(this);
   QPointer<CCalendar> calendar = new CCalendar(m_DialogParent);
+  // Over the station window only: the alarm list keeps answering its ACK.
+  if (m_DialogParent) calendar->setWindowModality(Qt::WindowModal);
   m_Calendar = calendar;
   calendar->m_Caption = QString::fromLatin1(kCaption);
   calendar->m_Date = ToQDate(today);
@@ -166,6 +170,15 @@ void CDumpController::Cancel() {
   } else {
     // Between two days of a run: the last day's blocks are counted already.
     EndRun(EndText(QStringLiteral("Dump cancelled.")));
+  }
+}
+
+void CDumpController::Abandon() {
+  if (!m_Run.active) return;
+  if (m_Runtime.DumpRunning()) {
+    m_Runtime.AbandonDump();  // OnFinished ends the run quietly
+  } else {
+    EndRun(QString());
   }
 }
 

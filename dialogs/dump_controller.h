@@ -49,6 +49,8 @@ class CDumpController : public QObject {
   // The progress window's Cancel: ends the dump (blocks already written stay)
   // and tells how many blocks were stored.
   void Cancel();
+  // MAIN, EXIT: ends the dump or run at once, without a message.
+  void Abandon();
 
   // True from the start of a dump (or a run of them) to its end.
   bool Busy() const { return m_Run.active; }
@@ -60,7 +62,7 @@ class CDumpController : public QObject {
   static std::vector<SystemTime> DaysToFill(const std::vector<DayShare>& window, const SystemTime& today);
 
   // The calendar while it is open (tests drive it), else null.
-  CCalendar* calendar() const { return m_Calendar; }
+  CCalendar* calendar() const;
   // The hole map shown last (oldest day first), for tests and the window.
   const std::vector<DayShare>& holeMap() const { return m_HoleMap; }
   HoleMapCache& holeMapCache() { return *m_Cache; }

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 #include "core/firmware_upload.h"
@@ -28,12 +29,33 @@ QPushButton* CFirmwareController::CreateButton(QWidget* parent) {
   return button;
 }
 
+QPushButton* CFirmwareController::AddButtonTo(QDialog& dialog) {
+  constexpr int kMargin = 10;
+  constexpr int kButtonHeight = 28;
+  constexpr int kLabelHeight = 44;
+  const int top = dialog.height() - kMargin;
+  const int width = dialog.width();
+  QPushButton* button = CreateButton(&dialog);
+  button->setAutoDefault(false);
+  button->setGeometry(width / 2 - 100, top, 200, kButtonHeight);
+  auto* status = new QLabel(StatusText(), &dialog);
+  status->setWordWrap(true);
+  status->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  status->setGeometry(kMargin, top + kButtonHeight + 4, width - 2 * kMargin, kLabelHeight);
+  connect(this, &CFirmwareController::statusChanged, status, &QLabel::setText);
+  dialog.setFixedSize(width, top + kButtonHeight + 4 + kLabelHeight + kMargin);
+  return button;
+}
+
 bool CFirmwareController::ChooseImage() {
   const QString start = m_ImagePath.isEmpty() ? m_Runtime.workdir() : QFileInfo(m_ImagePath).absolutePath();
-  const QString path = QFileDialog::getOpenFileName(m_DialogParent, QStringLiteral("Firmware Image"), start,
-                                                    QStringLiteral("Firmware images (*.bin *.hex *.img);;All files (*)"));
-  if (path.isEmpty()) return false;
-  return SetImage(path);
+  QFileDialog chooser(m_DialogParent, QStringLiteral("Firmware Image"), start,
+                      QStringLiteral("Firmware images (*.bin *.hex *.img);;All files (*)"));
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  // Over its owner only: the alarm list keeps answering its ACK.
+  if (m_DialogParent) chooser.setWindowModality(Qt::WindowModal);
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return false;
+  return SetImage(chooser.selectedFiles().constFirst());
 }
 
 bool CFirmwareController::SetImage(const QString& path) {

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+class QDialog;
 class QPushButton;
 class QWidget;
 
@@ -30,6 +31,9 @@ class CFirmwareController : public QObject {
   // A "Firmware..." button for a dialog (the information dialog): it opens the
   // file chooser. Owned by `parent`.
   QPushButton* CreateButton(QWidget* parent);
+  // Puts that button, with the status line under it, below the dialog's
+  // content (the information dialog), growing the dialog to hold them.
+  QPushButton* AddButtonTo(QDialog& dialog);
 
   // Opens the file chooser; true when an image was chosen and taken.
   bool ChooseImage();
