@@ -15,7 +15,10 @@
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/dump_controller.h"
+#include "dialogs/firmware_controller.h"
 #include "dialogs/info_dlg.h"
+#include "dialogs/progress.h"
 #include "link/station_runtime.h"
 #include "report/report.h"
 #include "screen/base_panel.h"
@@ -111,6 +114,12 @@ void CMainDlg::Init() {
   m_pLinkLed->SetWindowText(QStringLiteral("WDX5100"));
   m_pLinkLed->Init(ButtonFace(*this));
   m_pLinkLed->hide();
+
+  m_pProgress = new CProgress(this);
+  m_pDump = new CDumpController(rt, *m_pProgress, this, this);
+  m_pFirmware = new CFirmwareController(rt, *m_pProgress, this, this);
+  connect(m_pDump, &CDumpController::dumpEnabledChanged, this,
+          [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
 
   ConnectRuntime();
   qApp->installEventFilter(this);
@@ -317,7 +326,8 @@ void CMainDlg::OnReport() {
 }
 
 void CMainDlg::OnDump() {
-  // The day dump of the selected stack starts here.
+  // Returns once the dump has started; the button comes back with its end.
+  if (!OverviewShown()) m_pDump->Dump(SelectedStack());
 }
 
 void CMainDlg::OnConfig() {
@@ -334,6 +344,7 @@ void CMainDlg::OnExit() {
 
 void CMainDlg::OnHelp() {
   CInfoDlg info(this);
+  m_pFirmware->AddButtonTo(info);
   RunModal(info);
 }
 
@@ -354,6 +365,9 @@ void CMainDlg::ExitSequence() {
   hide();
   if (m_pAlarmDlg) m_pAlarmDlg->hide();
   m_Player.Stop();
+  // A dump running ends first (quietly), then the runtime's exit sequence.
+  if (m_pDump) m_pDump->Abandon();
+  if (m_pProgress) m_pProgress->hide();
   m_pRuntime->Shutdown();
   m_pRuntime->SetAlarmSound(nullptr);
   QDialog::done(QDialog::Accepted);
