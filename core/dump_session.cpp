@@ -33,6 +33,7 @@ DumpStart DumpSession::Start(int stack, const SystemTime& date) {
   date_.month = date.month;
   date_.day = date.day;
   blockCounter_ = 0;
+  blocksStored_ = 0;
   lastEnd_.reset();
   lastProgressMs_ = WallMs(clock_.Now());
   SendRequest();
@@ -49,10 +50,13 @@ DumpReply DumpSession::OnBlockReply(int stack, std::span<const uint8_t> reply) {
   }
 
   const std::optional<BlockTime> time = PeekBlockTime(reply);
-  if (time && IsValidBlockTime(*time)) {
+  if (time) {
     const BlockTime awaited = BlockStart(blockCounter_);
-    if (time->hour != awaited.hour || time->minute != awaited.minute) {
-      // Typically a second answer to a repeated request: already written.
+    // A whole block stamped with any other time, one that no block can have
+    // (hour 25) included, is not the awaited one: typically a second answer to
+    // a repeated request, already written. Asking again at once would only
+    // double the traffic; the repeat timer keeps asking.
+    if (!IsValidBlockTime(*time) || time->hour != awaited.hour || time->minute != awaited.minute) {
       if (ProgressOverdue()) return DumpReply::kTimedOut;
       return DumpReply::kDropped;
     }
@@ -60,6 +64,7 @@ DumpReply DumpSession::OnBlockReply(int stack, std::span<const uint8_t> reply) {
     if (block) {
       sink_.WriteBlock(stack_, *block);
       ++blockCounter_;
+      ++blocksStored_;
       lastProgressMs_ = WallMs(clock_.Now());
       SendRequest();
       return DumpReply::kAdvanced;

@@ -36,7 +36,8 @@ enum class DumpEnd { kCompleted, kAbandoned, kTimedOut };
 // What a reply did; the caller runs the timers accordingly.
 enum class DumpReply {
   kIgnored,     // no dump runs or another stack sent it (still a sign of life)
-  kDropped,     // a block other than the awaited one: nothing written, nothing sent
+  kDropped,     // a whole block other than the awaited one, or stamped with a time no
+                // block has: nothing written, nothing sent, the counter stays
   kAskedAgain,  // short or broken block: the same request went out again; restart the repeat
   kAdvanced,    // block written and the next one requested; restart the repeat
   kCompleted,   // the day is done: stop the repeat, start the stack's poll timer
@@ -71,6 +72,9 @@ class DumpSession {
   int BlockCounter() const { return blockCounter_; }
   int Stack() const { return stack_; }
   const SystemTime& Date() const { return date_; }
+  // Blocks written by the running dump, or by the last one once it has ended
+  // (they stay written whatever ended it).
+  int BlocksStored() const { return blocksStored_; }
   // Percentage for the progress bar: counter * 100 / 288 (0 when idle).
   int Progress() const;
   const std::string& RequestText() const { return request_; }
@@ -86,6 +90,7 @@ class DumpSession {
   DumpSink& sink_;
   int blockCounter_ = -1;
   int stack_ = -1;
+  int blocksStored_ = 0;
   SystemTime date_;
   std::string request_;
   int64_t lastProgressMs_ = 0;

@@ -25,6 +25,7 @@ FirmwareUpload::FirmwareUpload(const Clock& clock, LinkSender& sender)
 
 void FirmwareUpload::SetImage(std::vector<uint8_t> image) {
   image_ = std::make_shared<const std::vector<uint8_t>>(std::move(image));
+  refused_ = -1;
 }
 
 void FirmwareUpload::ClearImage() { image_.reset(); }
@@ -41,8 +42,20 @@ FirmwareStep FirmwareUpload::OnReply(int stack, std::span<const uint8_t> reply) 
       // A second request from another logger must not take over a running
       // upload; the same logger asking again starts over.
       if (Running() && stack != stack_) return FirmwareStep::kIgnored;
-      if (!HasUsableImage()) return FirmwareStep::kIgnored;
-      sending_ = image_;
+      if (Running()) {
+        if (restarts_ >= kMaxRestarts) {
+          // Until the operator chooses an image again, its next "APPE:" would
+          // only open the same loop.
+          refused_ = stack_;
+          Finish(FirmwareEnd::kTooManyRestarts);
+          return FirmwareStep::kGaveUp;
+        }
+        ++restarts_;
+      } else {
+        if (stack == refused_ || !HasUsableImage()) return FirmwareStep::kIgnored;
+        restarts_ = 0;
+        sending_ = image_;
+      }
       stack_ = stack;
       page_ = 0;
       lastEnd_.reset();

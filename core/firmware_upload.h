@@ -21,9 +21,12 @@ enum class FirmwareStep {
   kPageSent,  // the next page sent: move the progress bar to Page()
   kEndSent,   // every page sent, "APP>:" went out
   kFinished,  // "REST:" sent, the upload is over: hide the progress window
+  kGaveUp,    // the logger asked to start over too often: the upload is abandoned
 };
 
-enum class FirmwareEnd { kFinished, kTimedOut, kAbandoned };
+// kAbandoned: its link was rebuilt or removed; kTooManyRestarts: its logger
+// kept sending "APPE:" during the upload.
+enum class FirmwareEnd { kFinished, kTimedOut, kAbandoned, kTooManyRestarts };
 
 // Single-threaded; `clock` and `sender` must outlive the upload.
 class FirmwareUpload {
@@ -31,11 +34,16 @@ class FirmwareUpload {
   // Page numbers are four digits; an image may fill at most 9999 pages.
   static constexpr size_t kMaxImagePages = 9999;
   static constexpr int64_t kNoAnswerTimeoutMs = 30000;
+  // A logger may ask to start over this many times during one upload; the
+  // next request ends it. Without a bound a logger that keeps asking would
+  // hold every stack's polling stopped for ever.
+  static constexpr int kMaxRestarts = 3;
 
   FirmwareUpload(const Clock& clock, LinkSender& sender);
 
   // The image answered to the next "APPE:". An upload already running keeps
-  // the image it started with.
+  // the image it started with. Choosing an image again also lifts the refusal
+  // of a logger whose upload ended for asking too often.
   void SetImage(std::vector<uint8_t> image);
   void ClearImage();
   // True when an image is set that can be sent (not empty, not too large).
@@ -56,6 +64,10 @@ class FirmwareUpload {
   int Stack() const { return stack_; }
   // The page sent last (the progress bar's position).
   int Page() const { return page_; }
+  // Restarts of the running upload asked for by its logger (0..kMaxRestarts).
+  int Restarts() const { return restarts_; }
+  // The stack whose "APPE:" is refused until an image is chosen again (-1: none).
+  int RefusedStack() const { return refused_; }
   // The last page number of the running upload: image size / 1024.
   int LastPage() const;
   std::optional<FirmwareEnd> LastEnd() const { return lastEnd_; }
@@ -71,6 +83,8 @@ class FirmwareUpload {
   std::shared_ptr<const std::vector<uint8_t>> sending_;  // the running upload's image
   int stack_ = -1;
   int page_ = 0;
+  int restarts_ = 0;
+  int refused_ = -1;
   int64_t lastAnswerMs_ = 0;
   std::optional<FirmwareEnd> lastEnd_;
 };

@@ -468,6 +468,10 @@ void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) 
     case FirmwareStep::kFinished:
       emit firmwareFinished(static_cast<int>(FirmwareEnd::kFinished));
       return;
+    case FirmwareStep::kGaveUp:
+      // Polling resumes with the next supervision tick.
+      emit firmwareFinished(static_cast<int>(FirmwareEnd::kTooManyRestarts));
+      return;
   }
 }
 

@@ -40,8 +40,11 @@ int Show(int type, const QString& text) {
     case kMbIconInformation: icon = QMessageBox::Information; break;
     default: break;
   }
-  QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons,
-                  QApplication::activeWindow());
+  QWidget* parent = QApplication::activeWindow();
+  QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
+  // Modal over its own window only: the alarm list, a window of its own, keeps
+  // answering ACK while a box is open over the station or one of its dialogs.
+  if (parent) box.setWindowModality(Qt::WindowModal);
   switch (box.exec()) {
     case QMessageBox::Cancel: return kIdCancel;
     case QMessageBox::Yes: return kIdYes;

@@ -44,14 +44,34 @@ TEST_F(DumpSessionTest, WholeDayWritesEveryBlockAndEndsOnTheHour24Reply) {
   EXPECT_EQ(session.BlockCounter(), -1);
 }
 
-TEST_F(DumpSessionTest, ShortOrBrokenBlockIsAskedForAgainAndNotWritten) {
+TEST_F(DumpSessionTest, ShortBlockIsAskedForAgainAndNotWritten) {
   Answer(0, 5);
-  for (const std::string& bad : {BlockReply(0, 25, 1208), BlockReply(24, 0), BlockReply(0, 56), BlockReply(0, 57)}) {
+  for (const std::string& bad : {BlockReply(0, 25, 1208), std::string("R002:")}) {
     EXPECT_EQ(session.OnBlockReply(4, Bytes(bad)), DumpReply::kAskedAgain);
     EXPECT_EQ(sender.Last(), "R002?03090025");
   }
   EXPECT_EQ(session.BlockCounter(), 5);
   EXPECT_EQ(sink.written.size(), 5u);
+  EXPECT_EQ(session.BlocksStored(), 5);
+}
+
+TEST_F(DumpSessionTest, WholeBlockWithATimeNoBlockHasIsDroppedWithoutAsking) {
+  Answer(0, 5);
+  const size_t sends = sender.sent.size();
+  for (const std::string& bad : {BlockReply(25, 25), BlockReply(24, 0), BlockReply(0, 56), BlockReply(0, 57),
+                                 BlockReply(0, 26)}) {
+    EXPECT_EQ(session.OnBlockReply(4, Bytes(bad)), DumpReply::kDropped);
+  }
+  EXPECT_EQ(sender.sent.size(), sends);
+  EXPECT_EQ(session.BlockCounter(), 5);
+  EXPECT_EQ(sink.written.size(), 5u);
+  // The repeat still asks for block 5, and its answer is taken.
+  EXPECT_EQ(session.OnRepeatTimer(), DumpRepeat::kResent);
+  EXPECT_EQ(sender.Last(), "R002?03090025");
+  EXPECT_EQ(session.OnBlockReply(4, Bytes(BlockFor(5))), DumpReply::kAdvanced);
+  // What was stored stays counted after the dump has ended.
+  session.Abandon();
+  EXPECT_EQ(session.BlocksStored(), 6);
 }
 
 TEST_F(DumpSessionTest, DuplicateAnswerToARepeatedRequestDoesNotSkipABlock) {

@@ -82,5 +82,30 @@ TEST_F(FirmwareUploadTest, SilentLoggerAbandonsTheUploadAfter30Seconds) {
   EXPECT_EQ(upload.OnReply(1, Bytes("APPW:")), FirmwareStep::kIgnored);
 }
 
+TEST_F(FirmwareUploadTest, RepeatedRequestRestartsAtMostThreeTimesThenGivesUp) {
+  upload.SetImage(Image(5000));
+  ASSERT_EQ(upload.OnReply(1, Bytes("APPE:")), FirmwareStep::kStarted);
+  for (int restart = 1; restart <= FirmwareUpload::kMaxRestarts; ++restart) {
+    ASSERT_EQ(upload.OnReply(1, Bytes("APPW:")), FirmwareStep::kPageSent);
+    EXPECT_EQ(upload.OnReply(1, Bytes("APPE:")), FirmwareStep::kStarted);
+    EXPECT_EQ(upload.Page(), 0);
+    EXPECT_EQ(upload.Restarts(), restart);
+    PageSent(0);
+  }
+  const size_t sends = sender.sent.size();
+  EXPECT_EQ(upload.OnReply(1, Bytes("APPE:")), FirmwareStep::kGaveUp);
+  EXPECT_FALSE(upload.Running());
+  EXPECT_EQ(upload.LastEnd(), FirmwareEnd::kTooManyRestarts);
+  EXPECT_EQ(sender.sent.size(), sends);  // nothing more goes out
+
+  // That logger is not served again until an image is chosen again; others are.
+  EXPECT_EQ(upload.OnReply(1, Bytes("APPE:")), FirmwareStep::kIgnored);
+  EXPECT_EQ(upload.OnReply(2, Bytes("APPE:")), FirmwareStep::kStarted);
+  EXPECT_EQ(upload.Restarts(), 0);
+  upload.Abandon();
+  upload.SetImage(Image(5000));
+  EXPECT_EQ(upload.OnReply(1, Bytes("APPE:")), FirmwareStep::kStarted);
+}
+
 }  // namespace
 }  // namespace ws

@@ -65,8 +65,10 @@ TEST_F(RuntimeFirmwareTest, UploadSendsEveryPageThenRestartsAndStopsPollingMeanw
   StartSite(2, 70);
   ASSERT_TRUE(WaitForFirstReplies(2));
 
-  // Without an image, "APPE:" gets no answer and polling goes on.
-  loggers[1]->SetFault(SimFault::kAppe);
+  // Without an image, "APPE:" gets no answer and polling goes on. Glued to
+  // every answer, the logger's further requests stay inside the "APPW:"
+  // replies and do not disturb the upload.
+  loggers[1]->SetFault(SimFault::kAppeGlued);
   Pump(1200);
   EXPECT_TRUE(loggers[1]->FirmwarePages().empty());
   EXPECT_FALSE(runtime->UploadRunning());
@@ -121,6 +123,38 @@ TEST_F(RuntimeFirmwareTest, UploadSendsEveryPageThenRestartsAndStopsPollingMeanw
   // Polling resumes afterwards.
   const int64_t after = LiveReplies(0);
   EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > after; }, 4000));
+}
+
+TEST_F(RuntimeFirmwareTest, LoggerThatKeepsAskingIsRestartedThreeTimesThenGivenUp) {
+  StartSite(2, 75);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  const QString path = dir.filePath(QStringLiteral("image.bin"));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(QByteArray(5000 * 1024, '\x33')), 5000 * 1024);  // far longer than 50 ms
+  }
+  ASSERT_TRUE(runtime->SetFirmwareImage(path));
+  int started = 0;
+  std::vector<int> ends;
+  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(), [&](int) { ++started; });
+  QObject::connect(runtime.get(), &StationRuntime::firmwareFinished, runtime.get(),
+                   [&](int end) { ends.push_back(end); });
+  // "APPE:" on its own after every answer, pages included.
+  loggers[1]->SetFault(SimFault::kAppe);
+  ASSERT_TRUE(WaitFor([&] { return !ends.empty(); }, 15000));
+  EXPECT_EQ(ends, std::vector<int>{static_cast<int>(FirmwareEnd::kTooManyRestarts)});
+  EXPECT_EQ(started, 1 + FirmwareUpload::kMaxRestarts);
+  EXPECT_FALSE(runtime->UploadRunning());
+
+  // Polling of both stacks resumes, and the logger's further requests are not
+  // answered until an image is chosen again.
+  const int64_t before0 = LiveReplies(0);
+  const int64_t before1 = LiveReplies(1);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before0 + 2 && LiveReplies(1) > before1 + 2; }, 5000));
+  EXPECT_EQ(started, 1 + FirmwareUpload::kMaxRestarts);
+  EXPECT_FALSE(loggers[1]->FirmwareComplete());
+  EXPECT_TRUE(loggers[0]->FirmwarePages().empty());
 }
 
 }  // namespace

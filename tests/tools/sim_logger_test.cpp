@@ -198,8 +198,28 @@ TEST_F(SimLoggerTest, FirmwareUploadIsAnsweredAndRecordedPageByPage) {
   EXPECT_EQ(logger.CommandTexts().back(), QByteArray("REST:"));
 }
 
-TEST_F(SimLoggerTest, AppeFaultKnocksUntilAnImageHasArrived) {
+TEST_F(SimLoggerTest, AppeFaultKnocksSeparatelyUntilAnImageHasArrived) {
   logger.SetFault(SimFault::kAppe);
+  // The answer first, "APPE:" a moment later in a write of its own.
+  client.TakeReceived();
+  client.Send("R000?");
+  ASSERT_TRUE(client.WaitForBytes(18));
+  // Fifty milliseconds apart: two receives, unless this process stalled that long.
+  ASSERT_FALSE(client.Chunks().isEmpty());
+  EXPECT_EQ(client.Chunks().back(), QByteArray("APPE:"));
+  EXPECT_EQ(client.TakeReceived().mid(13), QByteArray("APPE:"));
+  EXPECT_EQ(Ask(QByteArray("APPW:0000") + QByteArray(1024, '\0'), 10), QByteArray("APPW:APPE:"));
+  EXPECT_EQ(Ask("APP>:", 5), QByteArray("APP>:"));
+  EXPECT_EQ(logger.Fault(), SimFault::kNone);
+  Spin(kSimAppePauseMs + 50);
+  EXPECT_EQ(Ask("R000?", 13).size(), 13);
+  Spin(kSimAppePauseMs + 50);
+  EXPECT_TRUE(client.TakeReceived().isEmpty());
+}
+
+TEST_F(SimLoggerTest, GluedAppeFaultAppendsItToTheAnswer) {
+  logger.SetFault(SimFault::kAppeGlued);
+  EXPECT_EQ(ParseSimFault("appe-glued"), SimFault::kAppeGlued);
   EXPECT_EQ(Ask("R000?", 18).mid(13), QByteArray("APPE:"));
   EXPECT_EQ(Ask(QByteArray("APPW:0000") + QByteArray(1024, '\0'), 10), QByteArray("APPW:APPE:"));
   EXPECT_EQ(Ask("APP>:", 5), QByteArray("APP>:"));

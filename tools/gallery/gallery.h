@@ -53,5 +53,7 @@ void RenderTextBoxes(Gallery& gallery); // CNexText
 void RenderValueRows(Gallery& gallery); // CSpecDisplay
 void RenderSplitters(Gallery& gallery); // CSplitterBar
 void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
+void RenderGrids(Gallery& gallery);     // CGridCtrl
+void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
 
 }  // namespace ws::gallery

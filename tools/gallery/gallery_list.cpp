@@ -14,6 +14,8 @@ constexpr Entry kEntries[] = {
     {"value_rows", RenderValueRows},
     {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
+    {"grids", RenderGrids},
+    {"dump_windows", RenderDumpWindows},
 };
 
 }  // namespace

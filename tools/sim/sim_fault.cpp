@@ -6,7 +6,7 @@
 namespace ws {
 namespace {
 
-constexpr std::array<std::pair<SimFault, const char*>, 10> kNames = {{
+constexpr std::array<std::pair<SimFault, const char*>, 11> kNames = {{
     {SimFault::kNone, "none"},
     {SimFault::kSilent, "silent"},
     {SimFault::kDisconnect, "disconnect"},
@@ -17,6 +17,7 @@ constexpr std::array<std::pair<SimFault, const char*>, 10> kNames = {{
     {SimFault::kSlow, "slow"},
     {SimFault::kFlood, "flood"},
     {SimFault::kAppe, "appe"},
+    {SimFault::kAppeGlued, "appe-glued"},
 }};
 
 }  // namespace

@@ -17,11 +17,15 @@ enum class SimFault {
   kGarbage,     // random bytes instead of replies
   kSlow,        // replies after a delay (kSimSlowReplyMs)
   kFlood,       // answers, and streams live replies at megabytes per second
-  kAppe,        // adds "APPE:" after each reply until a firmware image has arrived
+  kAppe,        // sends "APPE:" shortly after each reply, on its own, until a firmware
+                // image has arrived
+  kAppeGlued,   // the same, with "APPE:" glued to the end of the reply in one write
 };
 
 inline constexpr int kSimSlowReplyMs = 700;
 inline constexpr int kSimSplitPauseMs = 50;
+// Long enough for the station to take the reply and "APPE:" in two receives.
+inline constexpr int kSimAppePauseMs = 50;
 
 // "none", "silent", ... as used on the command line and at run time.
 std::optional<SimFault> ParseSimFault(std::string_view name);

@@ -168,7 +168,7 @@ QString SimFleet::Execute(const QString& line, bool* quit) {
   if (verb == QLatin1String("help")) {
     return QStringLiteral(
         "fault I|all|lamp MODE   MODE: none silent disconnect short split join garbage slow flood "
-        "appe\n"
+        "appe appe-glued\n"
         "wind I|all SPEED|auto   hold the live speed near SPEED m/s, or let it drift again\n"
         "appe I|all              send \"APPE:\" (a firmware request) to the station\n"
         "status                  loggers, faults, connections\n"

@@ -207,8 +207,15 @@ void SimLogger::Handle(QTcpSocket* socket, const QByteArray& command) {
   }
   QByteArray reply = Answer(command);
   if (reply.isEmpty() || m_fault == SimFault::kSilent) return;
+  if (m_fault == SimFault::kAppeGlued && !m_firmwareComplete) reply.append("APPE:");
   Send(socket, std::move(reply));
-  if (m_fault == SimFault::kAppe && !m_firmwareComplete) socket->write("APPE:");
+  if (m_fault == SimFault::kAppe && !m_firmwareComplete) {
+    QPointer<QTcpSocket> guard(socket);
+    QTimer::singleShot(kSimAppePauseMs, this, [this, guard] {
+      // The fault may have been changed meanwhile, or "APP>:" ended the image.
+      if (guard && m_fault == SimFault::kAppe && !m_firmwareComplete) guard->write("APPE:");
+    });
+  }
 }
 
 QByteArray SimLogger::Answer(const QByteArray& command) {
@@ -217,7 +224,7 @@ QByteArray SimLogger::Answer(const QByteArray& command) {
   if (command.startsWith("APPW:")) return PageAnswer(command);
   if (command == "APP>:") {
     m_firmwareComplete = true;
-    if (m_fault == SimFault::kAppe) SetFault(SimFault::kNone);
+    if (m_fault == SimFault::kAppe || m_fault == SimFault::kAppeGlued) SetFault(SimFault::kNone);
     emit logLine(QStringLiteral("logger %1 firmware image complete: %2 pages, %3 bytes")
                      .arg(m_index)
                      .arg(m_pages.size())

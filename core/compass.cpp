@@ -1,4 +1,4 @@
-#include "util/compass.h"
+#include "core/compass.h"
 
 #include <array>
 

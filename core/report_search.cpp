@@ -1,0 +1,183 @@
+#include "core/report_search.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/record_file.h"
+#include "core/record_layout.h"
+
+namespace ws {
+namespace {
+
+using record::kSampleSize;
+
+constexpr int kBlockBytes = kReportBlockRecords * kSampleSize;
+static_assert(kBlockBytes == 2400);
+
+// Seconds of the first second of the month after the one holding `t`.
+int64_t StartOfNextMonth(const SystemTime& t) {
+  const int year = t.month == 12 ? t.year + 1 : t.year;
+  const int month = t.month == 12 ? 1 : t.month + 1;
+  return DaysFromCivil(year, month, 1) * 86400;
+}
+
+inline Sample DecodeFast(const uint8_t* in) {
+  if constexpr (std::endian::native == std::endian::little) {
+    Sample s;
+    std::memcpy(&s.direction, in + record::kDirectionOffset, 4);
+    std::memcpy(&s.speed, in + record::kSpeedOffset, 4);
+    return s;
+  } else {
+    return record::DecodeSample(in);
+  }
+}
+
+// One month file read forward from one slot in 2,400-byte blocks. Once the file has
+// no more whole records (its end, a read error, or the end of its 31 days) every
+// further record is 0/0.
+class MonthReader {
+ public:
+  // fd < 0: a month without a file, all 0/0.
+  MonthReader(int fd, int64_t firstSlot, const ReportProgress& beforeBlock,
+              const int64_t& samplesDone, int64_t samplesTotal)
+      : fd_(fd),
+        offset_(firstSlot * kSampleSize),
+        beforeBlock_(beforeBlock),
+        samplesDone_(samplesDone),
+        samplesTotal_(samplesTotal) {
+    exhausted_ = fd_ < 0 || ::lseek(fd_, offset_, SEEK_SET) != offset_;
+  }
+  ~MonthReader() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  MonthReader(const MonthReader&) = delete;
+  MonthReader& operator=(const MonthReader&) = delete;
+
+  Sample Next() {
+    if (next_ == count_ && !Refill()) return Sample{};
+    return DecodeFast(buffer_.data() + kSampleSize * next_++);
+  }
+
+ private:
+  bool Refill() {
+    if (exhausted_) return false;
+    if (beforeBlock_) beforeBlock_(static_cast<int>(samplesDone_ * 100 / samplesTotal_));
+    // Never past the 31 days: an overrun file's extra bytes belong to no month.
+    const int64_t left = record::kFileSize - offset_;
+    const size_t want = static_cast<size_t>(std::clamp<int64_t>(left, 0, kBlockBytes));
+    size_t got = 0;
+    while (got < want) {
+      const ssize_t n = ::read(fd_, buffer_.data() + got, want - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // end of the file, or an error: no more data from it
+      got += static_cast<size_t>(n);
+    }
+    offset_ += static_cast<int64_t>(got);
+    // A trailing part of a record is no record.
+    count_ = static_cast<int>(got / kSampleSize);
+    next_ = 0;
+    if (got < static_cast<size_t>(kBlockBytes)) exhausted_ = true;
+    return count_ > 0;
+  }
+
+  int fd_;
+  int64_t offset_;
+  const ReportProgress& beforeBlock_;
+  const int64_t& samplesDone_;
+  int64_t samplesTotal_;
+  bool exhausted_ = false;
+  int count_ = 0;
+  int next_ = 0;
+  std::array<uint8_t, kBlockBytes> buffer_;
+};
+
+int OpenMonth(std::string_view workdir, int stackIndex, const SystemTime& t) {
+  if (t.year < 1 || t.year > 9999) return -1;
+  const std::string path = RecordFilePath(workdir, stackIndex, t.year, t.month);
+  if (path.empty()) return -1;
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const SystemTime& start,
+                                const SystemTime& end, ReportData& out,
+                                const ReportProgress& beforeBlock) {
+  if (stackIndex < 0 || stackIndex >= record::kMaxStacks) {
+    return ReportSearchStatus::kInvalidArgument;
+  }
+  for (const SystemTime* t : {&start, &end}) {
+    if (t->year < 1 || t->year > 9999 || !IsValidDate(*t)) {
+      return ReportSearchStatus::kInvalidArgument;
+    }
+  }
+  SystemTime last = end;
+  ClampReportSpan(start, last);
+  const int64_t span = ReportSpanSeconds(start, last);
+  if (span < 0) return ReportSearchStatus::kNegativeSpan;
+
+  // Any failure to open the first month counts as no data: the search has nothing
+  // to start from, whether the file is missing or unreadable.
+  int firstFd = OpenMonth(workdir, stackIndex, start);
+  if (firstFd < 0) return ReportSearchStatus::kNotFound;
+
+  const ReportPlan plan = PlanReport(span);
+  ReportData data;
+  data.start = FromCivilSeconds(CivilSeconds(start));
+  data.step = plan.step;
+  data.samples.resize(static_cast<size_t>(plan.rows));
+
+  const int64_t step = plan.step;
+  const int64_t n = plan.rows;
+  int64_t i = 0;
+  int64_t now = CivilSeconds(start);
+  bool first = true;
+  // Later months go on until every sample is read, so the last rows of a span that
+  // ends a second or two into a month are filled too.
+  while (i < n) {
+    const SystemTime t = FromCivilSeconds(now);
+    const int64_t monthEnd = StartOfNextMonth(t);
+    const int fd = first ? firstFd : OpenMonth(workdir, stackIndex, t);
+    first = false;
+    // A month without a file (after the first) reads as 0/0: its rows keep their
+    // times, as an unrecorded stretch would.
+    MonthReader reader(fd, record::SlotOf(t.day, t.hour, t.minute, t.second) / kSampleSize,
+                       beforeBlock, i, n);
+    while (i < n && now < monthEnd) {
+      ReportSample& s = data.samples[static_cast<size_t>(i)];
+      s.time = now;
+      if (step == 1) {
+        const Sample r = reader.Next();
+        s.direction = r.direction;
+        s.speed = r.speed;
+      } else {
+        // Only the records of this month: a sample reaching into the next month
+        // stops at its end, and the next month is read from the next sample's time.
+        const int64_t records = std::min(step, monthEnd - now);
+        float top = 0.0f;
+        for (int64_t k = 0; k < records; ++k) {
+          const Sample r = reader.Next();
+          if (k == 0) s.direction = r.direction;
+          if (r.speed > top) top = r.speed;  // false for NaN: passed over
+        }
+        s.speed = top;
+      }
+      ++i;
+      now += step;
+    }
+  }
+  out = std::move(data);
+  return ReportSearchStatus::kOk;
+}
+
+}  // namespace ws
