@@ -5,6 +5,7 @@
 
 #include "core/format_fixed.h"
 #include "grid/grid_ctrl.h"
+#include "widgets/message_helpers.h"
 #include "widgets/nex_button.h"
 #include "widgets/nex_text.h"
 
@@ -33,6 +34,7 @@ CAlarmDlg::CAlarmDlg(const QString& iconFamily, QWidget* parent) : QDialog(paren
   m_pGrid->setGeometry(gridRect);
   const int height = kGridTop + gridHeight + 12 + 44 + 12;
   setFixedSize(kWidth, height);
+  setProperty(kNeverBlockedProperty, true);
 
   // Title box across the grid's width.
   m_pTitle = new CNexText(this);
