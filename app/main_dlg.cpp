@@ -56,6 +56,7 @@ CMainDlg::CMainDlg(const QString& workdir, const Clock& clock, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setProperty(kMainWindowProperty, true);
   m_pRuntime = std::make_unique<StationRuntime>(workdir, clock);
 }
 
