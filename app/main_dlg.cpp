@@ -15,6 +15,7 @@
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/config.h"
 #include "dialogs/dump_controller.h"
 #include "dialogs/firmware_controller.h"
 #include "dialogs/info_dlg.h"
@@ -332,8 +333,17 @@ void CMainDlg::OnDump() {
 }
 
 void CMainDlg::OnConfig() {
-  // The configuration dialog opens here; on OK: runtime().ApplySettings(edited),
-  // then SettingsApplied().
+  if (!m_bRunning) return;
+  CConfig config(m_pRuntime->settings(), m_Workdir, this);
+  const bool ok = RunModal(config) == QDialog::Accepted;
+  // The station may have begun its exit while the dialog was open.
+  if (ok && m_bRunning) {
+    // Saving, reconnecting changed addresses, rebuilding for a new stack count
+    // and restarting the timers are the runtime's; the windows then follow the
+    // new record.
+    m_pRuntime->ApplySettings(config.settings());
+    SettingsApplied();
+  }
 }
 
 void CMainDlg::OnExit() {
