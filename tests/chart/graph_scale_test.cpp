@@ -109,6 +109,21 @@ TEST(GraphScale, TwoClickZoomSortsThePairsAndIgnoresAnEmptyWindow) {
   EXPECT_NEAR(plot->m_dXMax, 300, 1e-9);
 }
 
+TEST(GraphScale, ValuesOfAChannelOnTheTimeBarNeverBecomeTheTimeRange) {
+  auto chart = MakeChart();
+  CGraph* plot = chart->Graph();
+  chart->SetRange(-1, 0, plot->width());
+  plot->Channel(1)->m_bVisible = true;  // direction, left on bar 0
+  for (int i = 0; i < 100; ++i) chart->AddSample(1, i, 300.0f);
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(100, 10), Qt::LeftButton);
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(200, 300), Qt::LeftButton);
+  EXPECT_NEAR(chart->Bar(0)->m_dMin, 100, 1e-9);
+  EXPECT_NEAR(chart->Bar(0)->m_dMax, 200, 1e-9);
+  plot->OnMenuCommand(kCmdZoomAll);
+  EXPECT_EQ(chart->Bar(0)->m_dMin, 0);
+  EXPECT_EQ(chart->Bar(0)->m_dMax, 99);
+}
+
 TEST(GraphScale, EscapeEndsASelectionWithoutAZoom) {
   auto chart = MakeChart();
   CGraph* plot = chart->Graph();
