@@ -17,6 +17,7 @@ constexpr Entry kEntries[] = {
     {"chart", RenderChart},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
+    {"wind_rose", RenderWindRoses},
 };
 
 }  // namespace
