@@ -158,6 +158,10 @@ TEST_F(DumpWindowTest, MainDuringADumpHidesTheProgressAtOnceAndStopsTheRepeats) 
   ASSERT_TRUE(dump->Busy());
   ASSERT_TRUE(WaitFor([&] { return Count(0, Request(day, 0, 0)) >= 3; }, 3000));  // repeated every 100 ms
   EXPECT_FALSE(dump->DumpEnabled());
+  // Recording goes on during the dump.
+  const int64_t ticks = runtime->counters().recordTicks;
+  Pump(1200);
+  EXPECT_GE(runtime->counters().recordTicks - ticks, 2);
 
   runtime->SetSelectedStack(-1);  // MAIN
   EXPECT_FALSE(progress->isVisible());
