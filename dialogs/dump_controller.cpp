@@ -103,7 +103,8 @@ void CDumpController::Dump(int stack) {
   const QDate chosen = calendar->m_Date;
   calendar->deleteLater();
   m_Calendar = nullptr;
-  if (!m_Runtime.Running() || stack >= m_Runtime.stackCount()) return;
+  // A dump belongs to the stack view it was asked from.
+  if (!m_Runtime.Running() || stack >= m_Runtime.stackCount() || m_Runtime.selectedStack() != stack) return;
 
   if (result == CCalendar::kFillHoles) {
     if (m_HoleMapStack != stack) return;  // the button is enabled only once the map is in
