@@ -15,11 +15,13 @@
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/config.h"
 #include "dialogs/dump_controller.h"
 #include "dialogs/firmware_controller.h"
 #include "dialogs/info_dlg.h"
 #include "dialogs/progress.h"
 #include "link/station_runtime.h"
+#include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
 #include "util/version_info.h"
@@ -55,6 +57,7 @@ CMainDlg::CMainDlg(const QString& workdir, const Clock& clock, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setProperty(kMainWindowProperty, true);
   m_pRuntime = std::make_unique<StationRuntime>(workdir, clock);
 }
 
@@ -316,7 +319,12 @@ void CMainDlg::OnSound() {
 }
 
 void CMainDlg::OnReport() {
-  // The report window opens here (RunModal over this window).
+  const int stack = SelectedStack();
+  if (!m_bRunning || stack < 0 || stack >= m_pRuntime->stackCount()) return;
+  // The report keeps its span in the live record; it is saved with the rest.
+  CReport report(m_Workdir, stack, m_pRuntime->mutableSettings(),
+                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  RunModal(report);
 }
 
 void CMainDlg::OnDump() {
@@ -325,8 +333,17 @@ void CMainDlg::OnDump() {
 }
 
 void CMainDlg::OnConfig() {
-  // The configuration dialog opens here; on OK: runtime().ApplySettings(edited),
-  // then SettingsApplied().
+  if (!m_bRunning) return;
+  CConfig config(m_pRuntime->settings(), m_Workdir, this);
+  const bool ok = RunModal(config) == QDialog::Accepted;
+  // The station may have begun its exit while the dialog was open.
+  if (ok && m_bRunning) {
+    // Saving, reconnecting changed addresses, rebuilding for a new stack count
+    // and restarting the timers are the runtime's; the windows then follow the
+    // new record.
+    m_pRuntime->ApplySettings(config.settings());
+    SettingsApplied();
+  }
 }
 
 void CMainDlg::OnExit() {
