@@ -85,8 +85,6 @@ void CDumpController::Dump(int stack) {
 
   QPointer<CDumpController> self(this);
   QPointer<CCalendar> calendar = new CCalendar(m_DialogParent);
-  // Over the station window only: the alarm list keeps answering its ACK.
-  if (m_DialogParent) calendar->setWindowModality(Qt::WindowModal);
   m_Calendar = calendar;
   calendar->m_Caption = QString::fromLatin1(kCaption);
   calendar->m_Date = ToQDate(today);
