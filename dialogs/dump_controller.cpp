@@ -220,7 +220,7 @@ void CDumpController::OnFinished(int end) {
       EndRun(m_Run.days.size() > 1 ? EndText(QStringLiteral("Fill holes done.")) : QString());
       return;
     case DumpEnd::kTimedOut:
-      EndRun(EndText(QString::fromLatin1(kDumpTimedOutText)));
+      EndRun(EndText(QString::fromLatin1(kDumpTimedOutText)), kMbIconWarning);
       return;
     case DumpEnd::kAbandoned:
       // MAIN, EXIT and a rebuild end quietly; Cancel tells what was kept.
@@ -229,7 +229,7 @@ void CDumpController::OnFinished(int end) {
   }
 }
 
-void CDumpController::EndRun(const QString& message) {
+void CDumpController::EndRun(const QString& message, int icon) {
   m_Run.active = false;
   HideProgress();
   emit dumpEnabledChanged(DumpEnabled());
@@ -239,8 +239,8 @@ void CDumpController::EndRun(const QString& message) {
   // A message box runs a loop of its own: not from inside the runtime's signal.
   QMetaObject::invokeMethod(
       this,
-      [this, message] {
-        if (m_Runtime.Running()) AskMessageF(kMbOk | kMbIconInformation, "%s", message.toUtf8().constData());
+      [this, message, icon] {
+        if (m_Runtime.Running()) AskMessageF(kMbOk | icon, "%s", message.toUtf8().constData());
       },
       Qt::QueuedConnection);
 }

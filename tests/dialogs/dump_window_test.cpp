@@ -210,6 +210,7 @@ TEST_F(DumpWindowTest, ThirtySecondsWithoutABlockEndsWithAMessageNamingTheStack)
   EXPECT_FALSE(progress->isVisible());
   ASSERT_TRUE(WaitFor([&] { return !messages.empty(); }, 2000));
   EXPECT_EQ(messages[0].text, QStringLiteral("Dump Time Out!\nSTACK #1: %1 blocks stored.").arg(stored));
+  EXPECT_EQ(messages[0].type & 0xF0, kMbIconWarning);
   EXPECT_GE(stored, 29);
 }
 
