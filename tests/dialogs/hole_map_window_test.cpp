@@ -2,6 +2,7 @@
 // against a simulated logger.
 #include <QFile>
 
+#include <cstring>
 #include <set>
 
 #include "dump_window_fixture.h"
