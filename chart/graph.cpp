@@ -36,6 +36,7 @@ CGraph::CGraph(QWidget* parent) : QWidget(parent) {
 CGraph::~CGraph() = default;
 
 void CGraph::InitChannels() {
+  if (m_bInitialised) return;
   m_rcPlot = rect();
   m_dXMin = 0.0;
   m_dXMax = 10.0;

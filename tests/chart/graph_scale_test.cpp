@@ -109,6 +109,21 @@ TEST(GraphScale, TwoClickZoomSortsThePairsAndIgnoresAnEmptyWindow) {
   EXPECT_NEAR(plot->m_dXMax, 300, 1e-9);
 }
 
+TEST(GraphScale, ValuesOfAChannelOnTheTimeBarNeverBecomeTheTimeRange) {
+  auto chart = MakeChart();
+  CGraph* plot = chart->Graph();
+  chart->SetRange(-1, 0, plot->width());
+  plot->Channel(1)->m_bVisible = true;  // direction, left on bar 0
+  for (int i = 0; i < 100; ++i) chart->AddSample(1, i, 300.0f);
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(100, 10), Qt::LeftButton);
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(200, 300), Qt::LeftButton);
+  EXPECT_NEAR(chart->Bar(0)->m_dMin, 100, 1e-9);
+  EXPECT_NEAR(chart->Bar(0)->m_dMax, 200, 1e-9);
+  plot->OnMenuCommand(kCmdZoomAll);
+  EXPECT_EQ(chart->Bar(0)->m_dMin, 0);
+  EXPECT_EQ(chart->Bar(0)->m_dMax, 99);
+}
+
 TEST(GraphScale, EscapeEndsASelectionWithoutAZoom) {
   auto chart = MakeChart();
   CGraph* plot = chart->Graph();
@@ -154,6 +169,35 @@ TEST(GraphScale, MiddleButtonPanMovesByPixels) {
   Mouse(plot, QEvent::MouseButtonRelease, QPoint(120, 100), Qt::MiddleButton);
   EXPECT_EQ(log.codes, (std::vector<int>{kPlotPanMoved, kPlotPanMoved, kPlotPanEnded}));
   EXPECT_FALSE(plot->m_bPanning);
+}
+
+TEST(GraphScale, LeavingThePlotEndsAPanAndKeepsItsRanges) {
+  auto chart = MakeChart();
+  CGraph* plot = chart->Graph();
+  chart->SetRange(-1, 100, 100 + plot->width() / 2.0);
+  NotifyLog log(chart.get());
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(100, 100), Qt::MiddleButton);
+  Mouse(plot, QEvent::MouseMove, QPoint(110, 100), Qt::NoButton);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(plot, &leave);
+  EXPECT_FALSE(plot->m_bPanning);
+  Mouse(plot, QEvent::MouseMove, QPoint(130, 100), Qt::NoButton);
+  EXPECT_NEAR(plot->m_dXMin, 95, 1e-9);
+  EXPECT_EQ(log.codes, std::vector<int>{kPlotPanMoved});
+}
+
+TEST(GraphScale, WheelDuringASelectionRestartsItsWindowAndKeepsSelecting) {
+  auto chart = MakeChart();
+  CGraph* plot = chart->Graph();
+  chart->SetRange(-1, 0, plot->width());
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(50, 50), Qt::LeftButton);
+  Wheel(plot, QPoint(100, 100), 120);  // window 20 .. 600 at 1 pixel per sample
+  EXPECT_TRUE(plot->m_bSelecting);
+  EXPECT_NEAR(chart->Bar(0)->m_dMin, 20, 1e-9);
+  const double start = plot->Channel(0)->m_ZoomX[0];
+  Mouse(plot, QEvent::MouseButtonPress, QPoint(300, 200), Qt::LeftButton);
+  EXPECT_NEAR(chart->Bar(0)->m_dMin, start, 1e-9);  // from the wheel's window start
+  EXPECT_FALSE(plot->m_bSelecting);
 }
 
 TEST(GraphScale, BarNotificationMovesOnlyTheChannelsOfThatBar) {
