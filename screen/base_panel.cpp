@@ -110,9 +110,11 @@ void CBasePanel::SetState(int stack, int state) {
     }
     return;
   }
+  const QString unit = SpeedUnit();
+  if (fnd->m_bNoData || fnd->m_Unit != unit || fnd->m_OffsetX != kValueOffsetX) fnd->update();
   fnd->m_OffsetX = kValueOffsetX;
   fnd->m_OffsetY = kOffsetY;
-  fnd->SetUnit(SpeedUnit());
+  fnd->SetUnit(unit);
   fnd->m_bNoData = false;
   ColorRef body = 0xFFFFFF;
   if (m_pSettings) {
