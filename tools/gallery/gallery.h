@@ -55,5 +55,6 @@ void RenderSplitters(Gallery& gallery); // CSplitterBar
 void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
 void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
+void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
 
 }  // namespace ws::gallery

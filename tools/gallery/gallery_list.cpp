@@ -16,6 +16,7 @@ constexpr Entry kEntries[] = {
     {"gauges", RenderGauges},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
+    {"alarm_info", RenderAlarmInfo},
 };
 
 }  // namespace
