@@ -139,6 +139,13 @@ void CIndicator::Layout() {
   const int valueLeft = m_rcLabel.right() + 2;
   m_rcValue = QRect(valueLeft, r.top() + 2, static_cast<int>(w * m_dValueFraction),
                     std::max(0, r.height() - 4));
+  if (m_dMaxValueAspect > 0) {
+    const int limit = static_cast<int>(m_rcValue.width() * m_dMaxValueAspect);
+    if (m_rcValue.height() > limit) {
+      m_rcValue.moveTop(m_rcValue.top() + (m_rcValue.height() - limit) / 2);
+      m_rcValue.setHeight(limit);
+    }
+  }
   m_rcCaption = QRect(QPoint(m_rcValue.right() + 2, m_rcValue.top()), QPoint(r.right(), m_rcValue.bottom()));
   if (m_pFnd) m_pFnd->setGeometry(m_rcValue);
   if (m_pLcd) m_pLcd->setGeometry(m_rcValue);
