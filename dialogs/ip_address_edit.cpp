@@ -20,11 +20,11 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
     field->setAlignment(Qt::AlignCenter);
     field->setMaxLength(3);
     field->setFrame(false);
-    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 6);
     field->installEventFilter(this);
     m_Fields[i] = field;
     if (i > 0) row->addWidget(new QLabel(QStringLiteral("."), this));
-    row->addWidget(field, 1);
+    row->addWidget(field);
     if (i + 1 < m_Fields.size()) {
       connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
         if (text.size() == 3) {

@@ -81,8 +81,8 @@ class ConfigDialogTest : public ::testing::Test {
   void Press(int id) { QTest::mouseClick(Get<QPushButton>(id), Qt::LeftButton); }
 
   std::unique_ptr<Settings> settings;
+  RecordingPreview preview;  // lent to the dialog: outlives it
   std::unique_ptr<CConfig> dialog;
-  RecordingPreview preview;
   std::vector<QString> messages;
   int answer = kIdOk;
 };
