@@ -124,6 +124,9 @@ void CMainDlg::Init() {
           [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
 
   ConnectRuntime();
+  // What the runtime said before the windows listened.
+  const LampStates lamps = rt.lamps();
+  OnLamps(lamps.green, lamps.yellow, lamps.red);
   qApp->installEventFilter(this);
   m_bRunning = true;
   SetTitleText(ProgramTitle());

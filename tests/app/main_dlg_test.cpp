@@ -24,6 +24,7 @@
 #include "station_fixture.h"
 #include "widgets/analog_gauge.h"
 #include "widgets/fnd.h"
+#include "widgets/lamp.h"
 #include "widgets/led.h"
 #include "widgets/multi_button.h"
 #include "widgets/nex_button.h"
@@ -78,6 +79,32 @@ TEST_F(MainDlgTest, OneTilePerStackInGridOrderAndAStackAtStopTakesTheStopColour)
   EXPECT_EQ(Overview().Tile(2)->m_BodyColor, runtime().settings().stopColour);
   EXPECT_NEAR(TileDisplay(2).m_Value, 42.0, 0.5);
   EXPECT_EQ(Overview().State(1), CBasePanel::kNormal);
+}
+
+TEST_F(MainDlgTest, LayoutFollowsTheWindowsHeightInEighteenths) {
+  StartStation(1, 15);
+  // 1600 x 900: u = 50.
+  EXPECT_EQ(window->CommandBar()->geometry(), QRect(10, 16, 350, 50));
+  EXPECT_EQ(window->Lamp(2)->geometry(), QRect(364, 16, 25, 16));
+  EXPECT_EQ(window->Lamp(1)->geometry(), QRect(364, 33, 25, 16));
+  EXPECT_EQ(window->Lamp(0)->geometry(), QRect(364, 50, 25, 16));
+  EXPECT_EQ(window->TitleBox()->geometry(), QRect(393, 16, 1590 - 393, 50));
+  EXPECT_EQ(window->LinkLed()->geometry(), QRect(1536, 16, 54, 50));
+  EXPECT_EQ(Overview().geometry(), QRect(QPoint(10, 76), QPoint(1589, 869)));
+  EXPECT_EQ(window->GaugePanel()->geometry(), Overview().geometry());
+  window->resize(1200, 720);  // u = 40
+  Pump(20);
+  EXPECT_EQ(window->CommandBar()->geometry(), QRect(10, 16, 280, 40));
+  EXPECT_EQ(Overview().geometry(), QRect(QPoint(10, 66), QPoint(1189, 689)));
+}
+
+TEST_F(MainDlgTest, TheGaugePanelsSaveRequestSavesOnlyWithCodeZero) {
+  StartStation(1, 17);
+  runtime().mutableSettings().gaugeSplitRatio = 0.8;
+  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 1);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.7);
+  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 0);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.8);
 }
 
 TEST_F(MainDlgTest, SilentLoggerShowsDashesAfterTwoSecondsAndRecovers) {
@@ -221,11 +248,11 @@ TEST_F(MainDlgTest, CtrlF3MakesEveryStackReport44Point5WithinOnePollAndCtrlF5End
         }
         return true;
       },
-      1500));
+      2500));  // one poll is 500 ms; room for a loaded machine
   EXPECT_EQ(Overview().State(0), CBasePanel::kStop);
   QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
   EXPECT_EQ(runtime().testSpeedMode(), 0);
-  EXPECT_TRUE(WaitFor([&] { return TileDisplay(0).m_Value < 30; }, 1500));
+  EXPECT_TRUE(WaitFor([&] { return TileDisplay(0).m_Value < 30; }, 2500));
 }
 
 TEST_F(MainDlgTest, CaptureWritesAPngOfTheWindowUnderCapture) {

@@ -100,6 +100,24 @@ TEST_F(BasePanelTest, SilentStackShowsDashesWithoutUnitAndRecoversOnItsAnswer) {
   EXPECT_EQ(fnd->DisplayText(), "12.5");
 }
 
+TEST_F(BasePanelTest, TallTilesKeepTheirDigitsInsideTheReadout) {
+  // Eight stacks on 4 x 2: tiles taller than wide for their digits.
+  panel.resize(1580, 794);
+  Load(8, 3, 1);
+  for (int k = 0; k < 8; ++k) {
+    const CFnd* fnd = panel.Tile(k)->ValueDisplay();
+    const int w = fnd->width();
+    const int h = fnd->height();
+    EXPECT_LE(h, static_cast<int>(0.45 * w) + 1) << k;
+    const int pitch = static_cast<int>(h * fnd->m_SizeFraction * 0.5);
+    const auto cells = CFnd::LayoutCells(QStringLiteral("88.8"), w, fnd->m_OffsetX, pitch, false);
+    EXPECT_GE(cells.front().left, 0) << k;
+    // Centred in the tile's height.
+    const QRect tile = panel.Tile(k)->rect();
+    EXPECT_NEAR(fnd->geometry().center().y(), tile.center().y(), 2) << k;
+  }
+}
+
 TEST_F(BasePanelTest, StatesOutsideTheStacksAreIgnored) {
   Load(2, 2, 2);
   panel.SetState(2, CBasePanel::kTrip);

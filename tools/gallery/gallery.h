@@ -57,5 +57,6 @@ void RenderChart(Gallery& gallery);     // CGraphScale, CGraph, CScaleBar
 void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
 void RenderWindRoses(Gallery& gallery);    // CWindRose
+void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
 
 }  // namespace ws::gallery

@@ -18,6 +18,7 @@ constexpr Entry kEntries[] = {
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
     {"wind_rose", RenderWindRoses},
+    {"alarm_info", RenderAlarmInfo},
 };
 
 }  // namespace
