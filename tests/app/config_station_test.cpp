@@ -4,6 +4,7 @@
 // recording every second.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QPushButton>
@@ -137,6 +138,13 @@ class ConfigStationTest : public ::testing::Test {
 
   int64_t NowSeconds() const { return CivilSeconds(clock.Now()); }
 
+  // WINDSCOPE_SHOT_DIR=dir keeps pictures of what the test saw.
+  static void Shot(QWidget& w, const char* name) {
+    if (const QByteArray out = qgetenv("WINDSCOPE_SHOT_DIR"); !out.isEmpty()) {
+      w.grab().save(QDir(QString::fromLocal8Bit(out)).filePath(QString::fromLatin1(name) + ".png"));
+    }
+  }
+
   static constexpr int kFirstHost = 40;
   SystemClock clock;
   QTemporaryDir dir;
@@ -150,8 +158,10 @@ TEST_F(ConfigStationTest, StackCountRaisedAddsTilesThatFillInAndLoweredRemovesTh
   Pump(1500);  // a few recorded seconds before the change
   const int64_t before = NowSeconds() - 1;
 
+  Shot(*main, "station_2_stacks");
   Configure([](CConfig& d) {
     qobject_cast<QComboBox*>(d.Control(CConfig::kIdStackCount))->setCurrentIndex(5);  // "6"
+    Shot(d, "station_config_6_stacks");
   });
   EXPECT_EQ(main->runtime().stackCount(), 6);
   ASSERT_EQ(main->BasePanel()->TileCount(), 6);
@@ -162,6 +172,7 @@ TEST_F(ConfigStationTest, StackCountRaisedAddsTilesThatFillInAndLoweredRemovesTh
   ASSERT_TRUE(WaitForReplies(0, 6));
   for (int i = 0; i < 6; ++i) EXPECT_EQ(main->runtime().TileState(i), CBasePanel::kNormal) << i;
   Pump(1500);
+  Shot(*main, "station_6_stacks");
 
   Configure([](CConfig& d) {
     qobject_cast<QComboBox*>(d.Control(CConfig::kIdStackCount))->setCurrentIndex(2);  // "3"
