@@ -254,5 +254,22 @@ TEST_F(ConfigStationTest, CancelChangesNothingAndTitlesFollowAnOk) {
   EXPECT_EQ(main->runtime().stackCount(), 2);
 }
 
+TEST_F(ConfigStationTest, AlarmSpeedOfTheFirstRecordJudgesEveryStack) {
+  StartSite(2, 2);
+  for (auto& logger : loggers) logger->HoldWind(20.0);
+  ASSERT_TRUE(WaitForReplies(0, 2));
+  Configure([](CConfig& d) { qobject_cast<QLineEdit*>(d.Control(CConfig::kIdAlarmSpeed))->setText("12.5"); });
+  const Settings& live = main->runtime().settings();
+  EXPECT_EQ(live.stacks[0].alarmSpeed, 12.5);
+  EXPECT_EQ(live.stacks[1].alarmSpeed, 30.0);  // the second record keeps its own
+  // Both stacks blow near 20: both are judged against 12.5 and show the Alarm colour.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return main->BasePanel()->State(0) == CBasePanel::kAlarm && main->BasePanel()->State(1) == CBasePanel::kAlarm;
+      },
+      8000));
+  EXPECT_EQ(main->BasePanel()->Tile(1)->m_BodyColor, live.alarmColour);
+}
+
 }  // namespace
 }  // namespace ws
