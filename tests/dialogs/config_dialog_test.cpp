@@ -359,25 +359,6 @@ TEST_F(ConfigAppliedTest, ReservedIntervalOutsideItsRangeReadsBackAsTenAfterOk) 
   }
 }
 
-TEST_F(ConfigAppliedTest, AlarmSpeedChangesTheFirstRecordAndJudgesEveryStack) {
-  StationRuntime runtime(dir.path(), clock);
-  runtime.Start();
-  *settings = runtime.settings();
-  settings->stackCount = 3;
-  runtime.ApplySettings(*settings);
-  *settings = runtime.settings();
-  CConfig& d = Open();
-  Type(CConfig::kIdAlarmSpeed, "12.5");
-  Press(CConfig::kIdOk);
-  ASSERT_EQ(d.result(), QDialog::Accepted);
-  runtime.ApplySettings(d.settings());
-  EXPECT_EQ(runtime.settings().stacks[0].alarmSpeed, 12.5);
-  EXPECT_EQ(runtime.settings().stacks[1].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.settings().stacks[2].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.alarms().Config().thresholds.alarm, 12.5);
-  runtime.Shutdown();
-}
-
 }  // namespace
 }  // namespace ws
 
