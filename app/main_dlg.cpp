@@ -16,8 +16,12 @@
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
 #include "dialogs/config.h"
+#include "dialogs/dump_controller.h"
+#include "dialogs/firmware_controller.h"
 #include "dialogs/info_dlg.h"
+#include "dialogs/progress.h"
 #include "link/station_runtime.h"
+#include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
 #include "util/version_info.h"
@@ -53,6 +57,7 @@ CMainDlg::CMainDlg(const QString& workdir, const Clock& clock, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setProperty(kMainWindowProperty, true);
   m_pRuntime = std::make_unique<StationRuntime>(workdir, clock);
 }
 
@@ -111,6 +116,12 @@ void CMainDlg::Init() {
   m_pLinkLed->SetWindowText(QStringLiteral("WDX5100"));
   m_pLinkLed->Init(ButtonFace(*this));
   m_pLinkLed->hide();
+
+  m_pProgress = new CProgress(this);
+  m_pDump = new CDumpController(rt, *m_pProgress, this, this);
+  m_pFirmware = new CFirmwareController(rt, *m_pProgress, this, this);
+  connect(m_pDump, &CDumpController::dumpEnabledChanged, this,
+          [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
 
   ConnectRuntime();
   qApp->installEventFilter(this);
@@ -308,11 +319,17 @@ void CMainDlg::OnSound() {
 }
 
 void CMainDlg::OnReport() {
-  // The report window opens here (RunModal over this window).
+  const int stack = SelectedStack();
+  if (!m_bRunning || stack < 0 || stack >= m_pRuntime->stackCount()) return;
+  // The report keeps its span in the live record; it is saved with the rest.
+  CReport report(m_Workdir, stack, m_pRuntime->mutableSettings(),
+                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  RunModal(report);
 }
 
 void CMainDlg::OnDump() {
-  // The day dump of the selected stack starts here.
+  // Returns once the dump has started; the button comes back with its end.
+  if (!OverviewShown()) m_pDump->Dump(SelectedStack());
 }
 
 void CMainDlg::OnConfig() {
@@ -338,6 +355,7 @@ void CMainDlg::OnExit() {
 
 void CMainDlg::OnHelp() {
   CInfoDlg info(this);
+  m_pFirmware->AddButtonTo(info);
   RunModal(info);
 }
 
@@ -358,6 +376,9 @@ void CMainDlg::ExitSequence() {
   hide();
   if (m_pAlarmDlg) m_pAlarmDlg->hide();
   m_Player.Stop();
+  // A dump running ends first (quietly), then the runtime's exit sequence.
+  if (m_pDump) m_pDump->Abandon();
+  if (m_pProgress) m_pProgress->hide();
   m_pRuntime->Shutdown();
   m_pRuntime->SetAlarmSound(nullptr);
   QDialog::done(QDialog::Accepted);

@@ -44,12 +44,17 @@ bool FormatRecordPath(PathBuffer& out, std::string_view workdir, int stackIndex,
 
 bool ValidSlot(int64_t slot) { return slot >= 0 && slot % kSampleSize == 0; }
 
+// The status of a failed system call, from its errno.
+RecordStatus FromErrno(int error) {
+  return error == ENOSPC || error == EDQUOT ? RecordStatus::kNoSpace : RecordStatus::kIoError;
+}
+
 RecordStatus WriteAll(int fd, const uint8_t* data, size_t size, int64_t offset) {
   while (size > 0) {
     const ssize_t n = ::pwrite(fd, data, size, offset);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return RecordStatus::kIoError;
+      return FromErrno(errno);
     }
     if (n == 0) return RecordStatus::kIoError;
     data += n;
@@ -77,37 +82,47 @@ int64_t ReadUpTo(int fd, uint8_t* data, size_t size, int64_t offset) {
   return total;
 }
 
-// Gives a freshly created file its full size without writing it. fallocate(2) is used
-// rather than posix_fallocate because glibc's posix_fallocate falls back to writing
-// every block where the file system cannot reserve space; a sparse file is what we want
-// there.
-bool ReserveFullSize(int fd) {
-  if (::fallocate(fd, 0, 0, kFileSize) == 0) return true;
+// Gives a freshly created file its full size. fallocate(2) is used rather than
+// posix_fallocate because glibc's posix_fallocate falls back to writing every block
+// where the file system cannot reserve space; a sparse file is what we want there.
+// When the disk is too full to reserve the size, the file is made sparse all the
+// same, and the caller is told: recording goes on while space lasts.
+RecordStatus ReserveFullSize(int fd) {
+  if (::fallocate(fd, 0, 0, kFileSize) == 0) return RecordStatus::kOk;
+  const int reserveError = errno;
   while (::ftruncate(fd, kFileSize) != 0) {
-    if (errno != EINTR) return false;
+    if (errno != EINTR) return FromErrno(errno);
   }
-  return true;
+  return reserveError == ENOSPC || reserveError == EDQUOT ? RecordStatus::kSpaceNotReserved
+                                                          : RecordStatus::kOk;
 }
 
 RecordStatus EnsureMonthFileAt(std::string_view workdir, int stackIndex, int year, int month) {
   if (!ValidMonthFile(stackIndex, year, month)) return RecordStatus::kInvalidArgument;
   PathBuffer path;
   if (!FormatStackDirectory(path, workdir, stackIndex)) return RecordStatus::kInvalidArgument;
-  if (::mkdir(path.data(), 0777) != 0 && errno != EEXIST) return RecordStatus::kIoError;
+  if (::mkdir(path.data(), 0777) != 0 && errno != EEXIST) return FromErrno(errno);
   if (!FormatRecordPath(path, workdir, stackIndex, year, month)) {
     return RecordStatus::kInvalidArgument;
   }
   // O_EXCL: a file that exists, complete or not, is never truncated or resized here.
   const int fd = ::open(path.data(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? RecordStatus::kOk : RecordStatus::kIoError;
-  const bool sized = ReserveFullSize(fd);
+  if (fd < 0) return errno == EEXIST ? RecordStatus::kOk : FromErrno(errno);
+  const RecordStatus sized = ReserveFullSize(fd);
   ::close(fd);
-  if (!sized) {
+  if (!IsUsable(sized)) {
     // We created it a moment ago: remove the empty file so the next attempt starts over.
     ::unlink(path.data());
-    return RecordStatus::kIoError;
   }
-  return RecordStatus::kOk;
+  return sized;
+}
+
+// The worse of two outcomes of a sequence of steps: any failure beats a file made
+// without reserved space, which beats success; among failures the first stays.
+RecordStatus Worse(RecordStatus first, RecordStatus next) {
+  if (first == RecordStatus::kOk) return next;
+  if (first == RecordStatus::kSpaceNotReserved && !IsUsable(next)) return next;
+  return first;
 }
 
 }  // namespace
@@ -119,6 +134,8 @@ const char* ToString(RecordStatus status) {
     case RecordStatus::kOutOfRange: return "beyond the end of the month file";
     case RecordStatus::kNotFound: return "month file not found";
     case RecordStatus::kIoError: return "I/O error";
+    case RecordStatus::kNoSpace: return "no space left on the disk";
+    case RecordStatus::kSpaceNotReserved: return "made without reserved space: the disk is full";
   }
   return "unknown";
 }
@@ -141,12 +158,9 @@ RecordStatus EnsureMonthFile(std::string_view workdir, int stackIndex, int year,
 
 RecordStatus EnsureMonthFiles(std::string_view workdir, int stackCount, int year, int month) {
   if (stackCount < 0 || stackCount > record::kMaxStacks) return RecordStatus::kInvalidArgument;
-  RecordStatus first = RecordStatus::kOk;
-  for (int i = 0; i < stackCount; ++i) {
-    const RecordStatus s = EnsureMonthFileAt(workdir, i, year, month);
-    if (first == RecordStatus::kOk) first = s;
-  }
-  return first;
+  RecordStatus worst = RecordStatus::kOk;
+  for (int i = 0; i < stackCount; ++i) worst = Worse(worst, EnsureMonthFileAt(workdir, i, year, month));
+  return worst;
 }
 
 RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year, int month,
@@ -160,17 +174,15 @@ RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year
   if (slot + static_cast<int64_t>(samples.size()) * kSampleSize > kFileSize) {
     return RecordStatus::kOutOfRange;
   }
-  if (const RecordStatus s = EnsureMonthFileAt(workdir, stackIndex, year, month);
-      s != RecordStatus::kOk) {
-    return s;
-  }
+  const RecordStatus made = EnsureMonthFileAt(workdir, stackIndex, year, month);
+  if (!IsUsable(made)) return made;
   RecordFile file;
   if (const RecordStatus s = file.Open(workdir, stackIndex, year, month,
                                        RecordFile::Access::kReadWrite);
       s != RecordStatus::kOk) {
     return s;
   }
-  return file.WriteSamples(slot, samples);
+  return Worse(made, file.WriteSamples(slot, samples));
 }
 
 RecordStatus ReadRecordSamples(std::string_view workdir, int stackIndex, int year, int month,
@@ -222,7 +234,7 @@ RecordStatus RecordFile::Open(std::string_view workdir, int stackIndex, int year
   do {
     fd = ::open(path.data(), flags);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno == ENOENT ? RecordStatus::kNotFound : RecordStatus::kIoError;
+  if (fd < 0) return errno == ENOENT ? RecordStatus::kNotFound : FromErrno(errno);
   fd_ = fd;
   year_ = year;
   month_ = month;

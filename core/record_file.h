@@ -18,9 +18,18 @@ enum class [[nodiscard]] RecordStatus {
   kOutOfRange,       // the write would cross the end of the month file
   kNotFound,         // the month file does not exist
   kIoError,          // the operating system refused (see errno at the call)
+  kNoSpace,          // the file system is full (or the quota is used up)
+  // The month file was made at its full size, but the disk had no room to reserve
+  // that size: it is usable and fills as it is written, until space runs out.
+  kSpaceNotReserved,
 };
 
 const char* ToString(RecordStatus status);
+
+// True when the file can be recorded into (kOk or kSpaceNotReserved).
+constexpr bool IsUsable(RecordStatus status) {
+  return status == RecordStatus::kOk || status == RecordStatus::kSpaceNotReserved;
+}
 
 // "<workdir>/Stack%03d" with the stack number (index + 1).
 std::string StackDirectoryPath(std::string_view workdir, int stackIndex);
@@ -31,10 +40,13 @@ std::string RecordFilePath(std::string_view workdir, int stackIndex, int year, i
 // Makes sure the month file exists: creates the stack directory if missing, then
 // creates the file exclusively and reserves its full kFileSize bytes, which read as
 // zeros. A file that already exists is left exactly as it is, whatever its size.
+// When the disk has no room for the reservation the file is still made, sparse, at
+// its full size (kSpaceNotReserved), so that recording goes on while space lasts; a
+// file system that cannot reserve space at all gets the same sparse file silently.
 [[nodiscard]] RecordStatus EnsureMonthFile(std::string_view workdir, int stackIndex, int year,
                                            int month);
 // EnsureMonthFile for stacks 0..stackCount-1; carries on past a failing stack and
-// returns the first failure.
+// returns the first failure (or kSpaceNotReserved when that is the worst).
 [[nodiscard]] RecordStatus EnsureMonthFiles(std::string_view workdir, int stackCount, int year,
                                             int month);
 
@@ -43,6 +55,7 @@ std::string RecordFilePath(std::string_view workdir, int stackIndex, int year, i
 // the stack directory) when missing. The write uses a handle of its own, so an open
 // recording handle of the same stack is not disturbed. Refuses hour > 23, minute > 59,
 // a day outside the month, and a block that would cross the end of the file.
+// kSpaceNotReserved: written, into a file that had to be made without its space.
 [[nodiscard]] RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year,
                                             int month, int day, int hour, int minute,
                                             std::span<const Sample> samples);

@@ -13,10 +13,10 @@ RecordStatus Recorder::Open(int stackCount, const SystemTime& now) {
     return RecordStatus::kInvalidArgument;
   }
   stackCount_ = stackCount;
-  RecordStatus first = EnsureMonthFiles(workdir_, stackCount, now.year, now.month);
+  RecordStatus first = RecordStatus::kOk;
   for (int i = 0; i < stackCount; ++i) {
-    const RecordStatus s =
-        files_[i].Open(workdir_, i, now.year, now.month, RecordFile::Access::kReadWrite);
+    const RecordStatus s = OpenStack(i, now);
+    lastStatus_[static_cast<size_t>(i)] = s;
     if (first == RecordStatus::kOk) first = s;
   }
   return first;
@@ -24,7 +24,24 @@ RecordStatus Recorder::Open(int stackCount, const SystemTime& now) {
 
 void Recorder::Close() {
   for (RecordFile& f : files_) f.Close();
+  lastStatus_.fill(RecordStatus::kOk);
+  unreserved_.fill(false);
   stackCount_ = 0;
+}
+
+RecordStatus Recorder::OpenStack(int stackIndex, const SystemTime& now) {
+  const auto i = static_cast<size_t>(stackIndex);
+  files_[i].Close();
+  unreserved_[i] = false;
+  const RecordStatus made = EnsureMonthFile(workdir_, stackIndex, now.year, now.month);
+  if (!IsUsable(made)) return made;
+  if (const RecordStatus s =
+          files_[i].Open(workdir_, stackIndex, now.year, now.month, RecordFile::Access::kReadWrite);
+      s != RecordStatus::kOk) {
+    return s;
+  }
+  unreserved_[i] = made == RecordStatus::kSpaceNotReserved;
+  return made;
 }
 
 RecordStatus Recorder::Tick(const SystemTime& now, std::span<const Sample> current) {
@@ -42,18 +59,14 @@ RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const 
   if (stackIndex < 0 || stackIndex >= stackCount_ || !IsValidDate(now)) {
     return RecordStatus::kInvalidArgument;
   }
-  RecordFile& file = files_[stackIndex];
+  const auto i = static_cast<size_t>(stackIndex);
+  RecordFile& file = files_[i];
   if (!file.Holds(now.year, now.month)) {
     // New month, or an earlier attempt failed: start over with this month's file.
-    file.Close();
-    if (const RecordStatus s = EnsureMonthFile(workdir_, stackIndex, now.year, now.month);
-        s != RecordStatus::kOk) {
-      return s;
-    }
-    if (const RecordStatus s =
-            file.Open(workdir_, stackIndex, now.year, now.month, RecordFile::Access::kReadWrite);
-        s != RecordStatus::kOk) {
-      return s;
+    const RecordStatus opened = OpenStack(stackIndex, now);
+    if (!IsUsable(opened)) {
+      lastStatus_[i] = opened;
+      return opened;
     }
   }
   // The copy for the following second covers a tick that comes late; at the last second
@@ -63,7 +76,27 @@ RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const 
                                  now.minute == 59 && now.second == 59;
   const std::array<Sample, 2> pair{sample, sample};
   const int64_t slot = record::SlotOf(now.day, now.hour, now.minute, now.second);
-  return file.WriteSamples(slot, std::span<const Sample>(pair.data(), lastSecondOfMonth ? 1 : 2));
+  const RecordStatus written =
+      file.WriteSamples(slot, std::span<const Sample>(pair.data(), lastSecondOfMonth ? 1 : 2));
+  lastStatus_[i] = written;
+  return written;
+}
+
+Recorder::Health Recorder::CurrentHealth() const {
+  Health h;
+  for (size_t i = 0; i < static_cast<size_t>(stackCount_); ++i) {
+    if (!IsUsable(lastStatus_[i])) {
+      if (h.failing++ == 0) h.failure = lastStatus_[i];
+    } else if (unreserved_[i]) {
+      ++h.unreserved;
+    }
+  }
+  return h;
+}
+
+RecordStatus Recorder::LastStatus(int stackIndex) const {
+  if (stackIndex < 0 || stackIndex >= stackCount_) return RecordStatus::kOk;
+  return lastStatus_[static_cast<size_t>(stackIndex)];
 }
 
 RecordStatus Recorder::WriteBlock(int stackIndex, int year, int month, int day, int hour,

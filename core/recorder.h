@@ -16,7 +16,9 @@ namespace ws {
 // Owns the recording handles of stacks 0..stackCount()-1 from Open to Close (or the
 // next Open, after a change of the stack count). Single-threaded, like the rest of the
 // station. Every call reports its first failure but carries on with the other stacks;
-// the station ignores these statuses, tests and tools read them.
+// a stack whose file could not be made or written tries again at its next tick, so
+// recording resumes by itself once the disk has room again. CurrentHealth sums up
+// the stacks' last outcomes for the station's notice.
 class Recorder {
  public:
   explicit Recorder(std::string workdir);
@@ -42,6 +44,18 @@ class Recorder {
   [[nodiscard]] RecordStatus WriteBlock(int stackIndex, int year, int month, int day, int hour,
                                         int minute, std::span<const Sample> samples) const;
 
+  // How recording stands over stacks 0..stackCount()-1, for the station to report
+  // a full disk once rather than every tick.
+  struct Health {
+    int failing = 0;     // stacks whose last write (or file) failed
+    int unreserved = 0;  // stacks recording into a file made without reserved space
+    RecordStatus failure = RecordStatus::kOk;  // the failure of the first failing stack
+    friend bool operator==(const Health&, const Health&) = default;
+  };
+  Health CurrentHealth() const;
+  // The outcome of the stack's last Open or record tick (kOk before any).
+  RecordStatus LastStatus(int stackIndex) const;
+
   int stackCount() const { return stackCount_; }
   const std::string& workdir() const { return workdir_; }
   // The recording handle of a stack (closed when out of range or not open).
@@ -49,7 +63,13 @@ class Recorder {
 
  private:
   std::string workdir_;
+  // Opens the month file of `now` for one stack, making it first when missing.
+  RecordStatus OpenStack(int stackIndex, const SystemTime& now);
+
   std::array<RecordFile, record::kMaxStacks> files_;
+  std::array<RecordStatus, record::kMaxStacks> lastStatus_{};
+  // The open file was made without its space reserved.
+  std::array<bool, record::kMaxStacks> unreserved_{};
   int stackCount_ = 0;
 };
 

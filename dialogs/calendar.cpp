@@ -9,7 +9,7 @@ namespace ws {
 
 namespace {
 
-constexpr int kLegendHeight = 36;
+constexpr int kLegendHeight = 50;  // the swatches and two lines of text
 
 QString IdName(int id) { return QString::number(id); }
 

@@ -31,6 +31,33 @@ AlarmThresholds ThresholdsOf(const Settings& s) {
 // 0x0E10, and a live reply's floats would have to read as absurd values.
 int ValidStackCount(int n) { return (n < 1 || n > kMaxStacks) ? 1 : n; }
 
+// The window's notice for a recording state (English, like the rest of the
+// window's own texts).
+QString RecordingNoticeText(RecordingState state, RecordingState before,
+                            const Recorder::Health& health) {
+  switch (state) {
+    case RecordingState::kOk:
+      return before == RecordingState::kFailing
+                 ? QStringLiteral("Recording resumed.")
+                 : QStringLiteral("Record files have their full space reserved again.");
+    case RecordingState::kSpaceNotReserved:
+      return QStringLiteral("%1Disk nearly full: %2 record file(s) could not reserve their space. "
+                            "Recording goes on while space lasts.")
+          .arg(before == RecordingState::kFailing ? QStringLiteral("Recording resumed. ") : QString())
+          .arg(health.unreserved);
+    case RecordingState::kFailing:
+      if (health.failure == RecordStatus::kNoSpace) {
+        return QStringLiteral("Disk full: recording of %1 stack(s) stopped. Monitoring and alarms "
+                              "go on; recording resumes when space is freed.")
+            .arg(health.failing);
+      }
+      return QStringLiteral("Recording of %1 stack(s) failed (%2). Monitoring and alarms go on.")
+          .arg(health.failing)
+          .arg(QString::fromUtf8(ToString(health.failure)));
+  }
+  return {};
+}
+
 }  // namespace
 
 // Hands the protocol machines' bytes to the stacks' links.
@@ -74,8 +101,11 @@ class StationRuntime::BlockWriter final : public DumpSink {
     const SystemTime& t = block.start;
     const RecordStatus status =
         m_rt.m_Recorder->WriteBlock(stack, t.year, t.month, t.day, t.hour, t.minute, samples);
-    if (status != RecordStatus::kOk) {
+    if (!IsUsable(status)) {
       qCWarning(lcLink) << "dump block of stack" << stack + 1 << "not written:" << ToString(status);
+    } else if (status != RecordStatus::kOk) {
+      qCWarning(lcLink) << "dump block of stack" << stack + 1 << "written, but its file was"
+                        << ToString(status);
     }
   }
 
@@ -135,9 +165,8 @@ void StationRuntime::Start() {
   m_Alarms = std::make_unique<AlarmRules>(*m_Cascade, *m_AlarmBridge, m_Clock);
   ApplyAlarmConfig();
 
-  if (m_Recorder->Open(m_StackCount, m_Clock.Now()) != RecordStatus::kOk) {
-    qCWarning(lcLink) << "record files: not every stack's month file could be opened";
-  }
+  (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
+  CheckRecording();
   for (int i = 0; i < m_StackCount; ++i) CreateStack(i);
 
   m_LampLink = new CNexSock(CNexSock::kLampLinkId, this);
@@ -307,9 +336,8 @@ void StationRuntime::ApplySettings(const Settings& edited) {
     m_Recorder->Close();
     m_Cascade->Rebuild(newCount, m_Settings->statisticsSnapshot);
     m_StackCount = newCount;
-    if (m_Recorder->Open(m_StackCount, m_Clock.Now()) != RecordStatus::kOk) {
-      qCWarning(lcLink) << "record files: not every stack's month file could be opened";
-    }
+    (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
+    CheckRecording();
     for (int i = 0; i < m_StackCount; ++i) {
       const auto ui = static_cast<size_t>(i);
       if (!kept[ui]) {
@@ -680,9 +708,33 @@ void StationRuntime::OnRecordTimer() {
     const StackStatistics& s = m_Cascade->Stack(i);
     m_Current[static_cast<size_t>(i)] = Sample{s.direction, s.speed};
   }
-  // Failures are not reported: the next tick tries again.
+  // A failing stack tries again at the next tick; CheckRecording tells the
+  // window once when recording stops and once when it resumes.
   (void)m_Recorder->Tick(now, std::span<const Sample>(m_Current.data(), static_cast<size_t>(m_StackCount)));
   ++m_Counters.recordTicks;
+  CheckRecording();
+}
+
+void StationRuntime::CheckRecording() {
+  const Recorder::Health health = m_Recorder->CurrentHealth();
+  RecordingState state = RecordingState::kOk;
+  if (health.failing > 0) {
+    state = RecordingState::kFailing;
+  } else if (health.unreserved > 0) {
+    state = RecordingState::kSpaceNotReserved;
+  }
+  if (state == m_RecordingState) return;
+  const RecordingState before = m_RecordingState;
+  m_RecordingState = state;
+  m_RecordingNotice = RecordingNoticeText(state, before, health);
+  if (before == RecordingState::kFailing) ++m_Counters.recordingResumed;
+  if (state == RecordingState::kFailing) ++m_Counters.recordingFailures;
+  if (state == RecordingState::kOk) {
+    qCInfo(lcLink).noquote() << "record files:" << m_RecordingNotice;
+  } else {
+    qCWarning(lcLink).noquote() << "record files:" << m_RecordingNotice;
+  }
+  emit recordingStateChanged(static_cast<int>(state), m_RecordingNotice);
 }
 
 void StationRuntime::OnStepTimer(int k) {

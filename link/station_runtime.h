@@ -29,6 +29,13 @@
 
 namespace ws {
 
+// How recording stands, for the window's notice (recordingStateChanged).
+enum class RecordingState {
+  kOk,                // every stack records
+  kSpaceNotReserved,  // month files had to be made without their space: the disk is nearly full
+  kFailing,           // some stacks' samples cannot be written (a full disk, mostly)
+};
+
 // Runs on the GUI thread and owns everything it drives. Timers keep their ids'
 // periods and order of work:
 //   1 (1 s)      clock, lamp tower keep-alive, supervision of every logger link,
@@ -92,6 +99,8 @@ class StationRuntime final : public QObject {
   bool SaveSettings();
 
   const Settings& settings() const { return *m_Settings; }
+  // The clock the runtime judges "today" and "now" by.
+  const Clock& clock() const { return m_Clock; }
   Settings& mutableSettings() { return *m_Settings; }
   const QString& workdir() const { return m_Workdir; }
   int stackCount() const { return m_StackCount; }
@@ -147,8 +156,14 @@ class StationRuntime final : public QObject {
     std::array<int64_t, kMaxStacks> pollsSent{};
     std::array<int64_t, kMaxStacks> bytesReceived{};
     int64_t recordTicks = 0;
+    int64_t recordingFailures = 0;  // times recording went from writing to failing
+    int64_t recordingResumed = 0;   // times it came back
   };
   const Counters& counters() const { return m_Counters; }
+
+  // The recording state and the notice text last sent with recordingStateChanged.
+  RecordingState recordingState() const { return m_RecordingState; }
+  const QString& recordingNotice() const { return m_RecordingNotice; }
 
  signals:
   // Timer 1: the clock text.
@@ -180,6 +195,10 @@ class StationRuntime final : public QObject {
   void tcpIpError();
   // The per-stack machinery was rebuilt for a new number of stacks.
   void stacksRebuilt(int stackCount);
+  // Recording changed state (a RecordingState value): the window shows `text`
+  // as a notice that does not block it (and may drop it again on kOk). Sent once
+  // per change, never every tick.
+  void recordingStateChanged(int state, const QString& text);
 
  private:
   class Sender;
@@ -209,6 +228,7 @@ class StationRuntime final : public QObject {
   void OnSupervisionTimer();
   void OnBlinkTimer();
   void OnRecordTimer();
+  void CheckRecording();
   void OnStepTimer(int k);
   void OnDumpTimer();
   void OnPollTimer(int i);
@@ -249,6 +269,8 @@ class StationRuntime final : public QObject {
   LampStates m_LastLamps;
   bool m_LampsEmitted = false;
   std::vector<Sample> m_Current;
+  RecordingState m_RecordingState = RecordingState::kOk;
+  QString m_RecordingNotice;
 
   QTimer m_Timer1;
   QTimer m_Timer2;

@@ -14,6 +14,7 @@ constexpr Entry kEntries[] = {
     {"value_rows", RenderValueRows},
     {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
+    {"chart", RenderChart},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
 };
