@@ -56,5 +56,6 @@ void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButto
 void RenderChart(Gallery& gallery);     // CGraphScale, CGraph, CScaleBar
 void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
+void RenderConfigDialog(Gallery& gallery);  // CConfig
 
 }  // namespace ws::gallery

@@ -17,6 +17,7 @@ constexpr Entry kEntries[] = {
     {"chart", RenderChart},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
+    {"config_dialog", RenderConfigDialog},
 };
 
 }  // namespace
