@@ -271,5 +271,19 @@ TEST_F(ConfigStationTest, AlarmSpeedOfTheFirstRecordJudgesEveryStack) {
   EXPECT_EQ(main->BasePanel()->Tile(1)->m_BodyColor, live.alarmColour);
 }
 
+TEST_F(ConfigStationTest, PreviewingASoundLeavesARunningAlarmSounding) {
+  StartSite(1, 1);
+  loggers[0]->HoldWind(35.0);  // above the Alarm level of 30: the alarm loops ("Continue")
+  ASSERT_TRUE(WaitFor([&] { return main->player().Active(); }, 8000));
+  const QString wav = dir.filePath("preview.wav");
+  Configure([&](CConfig& d) {
+    d.SetFileChooser([&](const QString&) { return wav; });
+    d.ChooseSound(kConfigStop);
+    EXPECT_TRUE(main->player().Active());
+  });
+  EXPECT_TRUE(main->player().Active());  // OK stopped the preview only
+  EXPECT_EQ(FieldUtf8(main->runtime().settings().stopSoundPath), wav.toStdString());
+}
+
 }  // namespace
 }  // namespace ws

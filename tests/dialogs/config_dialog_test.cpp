@@ -185,6 +185,17 @@ TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   EXPECT_EQ(out.stacks[1].stopSpeed, 40.0);
 }
 
+TEST_F(ConfigDialogTest, LampAddressFieldsTakeOnly0To255AndBlankReadsAsZero) {
+  Open();
+  CIpAddressEdit* lamp = Get<CIpAddressEdit>(CConfig::kIdLampAddress);
+  for (int i = 0; i < 4; ++i) lamp->field(i)->clear();
+  QTest::keyClicks(lamp->field(0), "10");
+  QTest::keyClicks(lamp->field(1), "256");  // the 6 is refused
+  QTest::keyClicks(lamp->field(3), "7");    // field 2 stays blank
+  EXPECT_EQ(lamp->field(1)->text(), "25");
+  EXPECT_EQ(lamp->Address(), 0x0A190007u);  // 10.25.0.7
+}
+
 TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAsHandedIn) {
   CConfig& d = Open();
   d.SetColourChooser([](uint32_t) { return std::optional<uint32_t>(0x123456); });
