@@ -333,6 +333,10 @@ class StackHarness {
       case ws::FirmwareStep::kFinished:
         FUZZ_CHECK(running && !upload_.Running());
         break;
+      case ws::FirmwareStep::kGaveUp:
+        // A logger that keeps asking to start over loses its upload.
+        FUZZ_CHECK(running && !upload_.Running());
+        break;
     }
     Sync();
   }
