@@ -58,5 +58,6 @@ void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
 void RenderWindRoses(Gallery& gallery);    // CWindRose
 void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
+void RenderConfigDialog(Gallery& gallery);  // CConfig
 
 }  // namespace ws::gallery

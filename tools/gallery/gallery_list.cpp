@@ -19,6 +19,7 @@ constexpr Entry kEntries[] = {
     {"dump_windows", RenderDumpWindows},
     {"wind_rose", RenderWindRoses},
     {"alarm_info", RenderAlarmInfo},
+    {"config_dialog", RenderConfigDialog},
 };
 
 }  // namespace
