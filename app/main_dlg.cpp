@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/recording_notice.h"
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
@@ -123,10 +124,16 @@ void CMainDlg::Init() {
   connect(m_pDump, &CDumpController::dumpEnabledChanged, this,
           [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
 
+  m_pRecordingNotice = new CRecordingNotice(this);
+
   ConnectRuntime();
   // What the runtime said before the windows listened.
   const LampStates lamps = rt.lamps();
   OnLamps(lamps.green, lamps.yellow, lamps.red);
+  // A state reached while the runtime started (a full disk at start) is shown too.
+  if (rt.recordingState() != RecordingState::kOk) {
+    m_pRecordingNotice->ShowState(static_cast<int>(rt.recordingState()), rt.recordingNotice());
+  }
   qApp->installEventFilter(this);
   m_bRunning = true;
   SetTitleText(ProgramTitle());
@@ -213,6 +220,11 @@ void CMainDlg::ConnectRuntime() {
   connect(rt, &StationRuntime::linkLedChanged, this, &CMainDlg::OnLinkLed);
   connect(rt, &StationRuntime::stacksRebuilt, this, [this](int) { SettingsApplied(); });
   connect(rt, &StationRuntime::tcpIpError, this, [] { ShowMessageF("TCP/IP Error!"); });
+  // Never a message box: recording failures must not stop the window.
+  connect(rt, &StationRuntime::recordingStateChanged, this, [this](int state, const QString& text) {
+    m_pRecordingNotice->ShowState(state, text);
+    Layout();
+  });
 }
 
 bool CMainDlg::OverviewShown() const { return m_pRuntime->selectedStack() < 0; }
@@ -539,6 +551,10 @@ void CMainDlg::Layout() {
                     QPoint(right - 1, client.bottom() + 1 - 30 - 1));
   m_pBasePanel->setGeometry(panel);
   m_pGaugePanel->setGeometry(panel);
+  // The notice sits in the bottom strip, on the line of the copyright and version
+  // texts and between them.
+  m_pRecordingNotice->Place(QRect(client.left() + client.width() / 5, client.bottom() + 1 - 20 - 11,
+                                  client.width() * 3 / 5, 22));
   update();
 }
 

@@ -29,6 +29,7 @@ class CLamp;
 class CLed;
 class CMultiButton;
 class CNexText;
+class CRecordingNotice;
 class StationRuntime;
 
 class CMainDlg : public QDialog {
@@ -94,6 +95,8 @@ class CMainDlg : public QDialog {
   CLed* LinkLed() const { return m_pLinkLed; }
   CBasePanel* BasePanel() const { return m_pBasePanel; }
   CGaugePanel* GaugePanel() const { return m_pGaugePanel; }
+  // The notice about recording (a full disk), hidden while recording is fine.
+  CRecordingNotice* RecordingNotice() const { return m_pRecordingNotice; }
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -148,6 +151,7 @@ class CMainDlg : public QDialog {
   CGaugePanel* m_pGaugePanel = nullptr;
   CDumpController* m_pDump = nullptr;
   CFirmwareController* m_pFirmware = nullptr;
+  CRecordingNotice* m_pRecordingNotice = nullptr;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;

@@ -15,12 +15,16 @@ foreach(program windscope windscope-sim windscope-station windscope-report)
   endif()
 endforeach()
 
-set(WINDSCOPE_INSTALL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 if(TARGET windscope)
-  configure_file(${packaging}/windscope-desktop.in ${PROJECT_BINARY_DIR}/packaging/windscope-desktop @ONLY)
-  configure_file(${packaging}/windscope.desktop.in ${PROJECT_BINARY_DIR}/packaging/windscope.desktop @ONLY)
-  install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/windscope-desktop DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(PROGRAMS ${packaging}/windscope-desktop DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The desktop entry names the launcher by its full path, under the prefix the
+  # installation really uses (cmake --install --prefix, or CPack's /usr): made at
+  # install time, not at configure time.
+  install(CODE "
+    set(WINDSCOPE_INSTALL_BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    configure_file(\"${packaging}/windscope.desktop.in\"
+                   \"${PROJECT_BINARY_DIR}/packaging/windscope.desktop\" @ONLY)")
   install(FILES ${PROJECT_BINARY_DIR}/packaging/windscope.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${packaging}/windscope.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${packaging}/windscope-256.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps

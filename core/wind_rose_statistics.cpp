@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/format_fixed.h"
 
@@ -11,6 +12,15 @@ namespace {
 int ClampClasses(int classCount) { return std::clamp(classCount, 2, kWindRoseClassSlots); }
 
 double FiniteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// The integer part of a label's number, kept within int (NaN gives 0): an Alarm
+// level of 1e20 typed in the configuration, or read from a damaged file, would
+// otherwise make the conversion undefined.
+int LabelInt(double v) {
+  if (std::isnan(v)) return 0;
+  return static_cast<int>(std::clamp(v, static_cast<double>(std::numeric_limits<int>::min()),
+                                     static_cast<double>(std::numeric_limits<int>::max())));
+}
 
 }  // namespace
 
@@ -71,15 +81,14 @@ double WindRoseScaleTop(double largestTotal) {
 std::string WindRoseRingLabel(double scaleTop, int ring) {
   const double v = scaleTop / 6.0 * ring;
   if (scaleTop < 10.0) return FormatC("%3.1f%%", v);
-  return FormatC("%d%%", static_cast<int>(v));
+  return FormatC("%d%%", LabelInt(v));
 }
 
 std::string WindRoseClassLabel(int speedClass, double alarmLevel, int classCount) {
   const int k = ClampClasses(classCount);
   const double width = alarmLevel / (k - 1);
-  if (speedClass >= k - 1) return FormatC("%d~", static_cast<int>(alarmLevel));
-  return FormatC("%d~%d", static_cast<int>(speedClass * width),
-                 static_cast<int>((speedClass + 1) * width));
+  if (speedClass >= k - 1) return FormatC("%d~", LabelInt(alarmLevel));
+  return FormatC("%d~%d", LabelInt(speedClass * width), LabelInt((speedClass + 1) * width));
 }
 
 }  // namespace ws

@@ -85,8 +85,6 @@ void CDumpController::Dump(int stack) {
 
   QPointer<CDumpController> self(this);
   QPointer<CCalendar> calendar = new CCalendar(m_DialogParent);
-  // Over the station window only: the alarm list keeps answering its ACK.
-  if (m_DialogParent) calendar->setWindowModality(Qt::WindowModal);
   m_Calendar = calendar;
   calendar->m_Caption = QString::fromLatin1(kCaption);
   calendar->m_Date = ToQDate(today);
@@ -103,7 +101,8 @@ void CDumpController::Dump(int stack) {
   const QDate chosen = calendar->m_Date;
   calendar->deleteLater();
   m_Calendar = nullptr;
-  if (!m_Runtime.Running() || stack >= m_Runtime.stackCount()) return;
+  // A dump belongs to the stack view it was asked from.
+  if (!m_Runtime.Running() || stack >= m_Runtime.stackCount() || m_Runtime.selectedStack() != stack) return;
 
   if (result == CCalendar::kFillHoles) {
     if (m_HoleMapStack != stack) return;  // the button is enabled only once the map is in
@@ -221,7 +220,7 @@ void CDumpController::OnFinished(int end) {
       EndRun(m_Run.days.size() > 1 ? EndText(QStringLiteral("Fill holes done.")) : QString());
       return;
     case DumpEnd::kTimedOut:
-      EndRun(EndText(QString::fromLatin1(kDumpTimedOutText)));
+      EndRun(EndText(QString::fromLatin1(kDumpTimedOutText)), kMbIconWarning);
       return;
     case DumpEnd::kAbandoned:
       // MAIN, EXIT and a rebuild end quietly; Cancel tells what was kept.
@@ -230,7 +229,7 @@ void CDumpController::OnFinished(int end) {
   }
 }
 
-void CDumpController::EndRun(const QString& message) {
+void CDumpController::EndRun(const QString& message, int icon) {
   m_Run.active = false;
   HideProgress();
   emit dumpEnabledChanged(DumpEnabled());
@@ -240,8 +239,8 @@ void CDumpController::EndRun(const QString& message) {
   // A message box runs a loop of its own: not from inside the runtime's signal.
   QMetaObject::invokeMethod(
       this,
-      [this, message] {
-        if (m_Runtime.Running()) AskMessageF(kMbOk | kMbIconInformation, "%s", message.toUtf8().constData());
+      [this, message, icon] {
+        if (m_Runtime.Running()) AskMessageF(kMbOk | icon, "%s", message.toUtf8().constData());
       },
       Qt::QueuedConnection);
 }

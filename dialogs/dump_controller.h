@@ -15,6 +15,7 @@
 
 #include "core/hole_map.h"
 #include "core/system_time.h"
+#include "widgets/message_helpers.h"
 
 class QWidget;
 
@@ -95,7 +96,8 @@ class CDumpController : public QObject {
   bool StartNextDay();
   void OnProgress(int percent);
   void OnFinished(int end);
-  void EndRun(const QString& message);
+  // Ends the run; a non-empty message is shown afterwards with `icon`.
+  void EndRun(const QString& message, int icon = kMbIconInformation);
   // "<head>\n<stack>: <n> blocks stored[, <k> of <m> days complete]."
   QString EndText(const QString& head) const;
   void ShowProgress();

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
 #include "link/link_logging.h"
 
@@ -184,8 +185,21 @@ void CNexSock::OnReadable() {
     if (!m_BudgetWindow.isValid() || m_BudgetWindow.elapsed() >= 1000) {
       m_BudgetWindow.start();
       m_BudgetUsed = 0;
+      m_DropUsed = 0;
     }
     if (m_BudgetUsed >= m_ReceiveBudget) {
+      if (m_DropUsed < kFloodDropBudget) {
+        // A flood: take the bytes off the socket unseen, so none of them are
+        // left to be read as stale replies once the logger is well again.
+        std::array<char, 64 * 1024> sink;
+        const qint64 dropped = socket->read(sink.data(), std::min<qint64>(waiting, sink.size()));
+        if (dropped > 0) {
+          m_DropUsed += dropped;
+          m_Dropped += dropped;
+        }
+        if (socket && socket == m_Socket && socket->bytesAvailable() > 0) QueueRead(0);
+        return;
+      }
       // Leave the bytes where they are: with the read buffer full the socket
       // stops reading and the peer is held back until the next second.
       QueueRead(static_cast<int>(std::max<qint64>(1, 1000 - m_BudgetWindow.elapsed())));

@@ -102,6 +102,15 @@ class CNexSock final : public QObject {
   qint64 receiveBudget() const { return m_ReceiveBudget; }
   // A whole day's dump is about 350 KB; nothing a logger should send comes near.
   static constexpr qint64 kDefaultReceiveBudget = 1024 * 1024;
+  // Beyond the budget, up to this many bytes a second more are still taken off
+  // the socket and dropped unseen (no data event): a flood stops without leaving
+  // megabytes of stale replies in the socket buffers, which would otherwise be
+  // read at the budget's pace for many seconds after the logger is well again.
+  // Reading and dropping costs a few per cent of a core at most; past it TCP
+  // holds the peer back.
+  static constexpr qint64 kFloodDropBudget = 32 * 1024 * 1024;
+  // Bytes dropped unseen so far.
+  qint64 DroppedBytes() const { return m_Dropped; }
 
   // Number of sockets made so far (a fresh one per Connect); lets tests and the
   // supervision see that a link was rebuilt.
@@ -137,6 +146,8 @@ class CNexSock final : public QObject {
   mutable bool m_TextValid = true;
   qint64 m_ReceiveBudget = kDefaultReceiveBudget;
   qint64 m_BudgetUsed = 0;
+  qint64 m_DropUsed = 0;
+  qint64 m_Dropped = 0;
   QElapsedTimer m_BudgetWindow;
 };
 

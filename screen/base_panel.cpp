@@ -32,6 +32,12 @@ QString CBasePanel::SpeedUnit() const {
 }
 
 void CBasePanel::MakeTiles(int count) {
+  // Stacks that come into use show nothing of what they showed when last in use
+  // until their loggers answer.
+  for (int i = TileCount(); i < count; ++i) {
+    m_Direction[static_cast<size_t>(i)] = 0.0f;
+    m_Speed[static_cast<size_t>(i)] = 0.0f;
+  }
   for (CIndicator* tile : m_Tiles) delete tile;
   m_Tiles.clear();
   m_TileRects.fill(QRect());

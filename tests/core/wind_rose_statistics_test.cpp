@@ -44,6 +44,16 @@ TEST(WindRoseStatistics, ClassesWithTheDefaultAlarmLevelAndOutOfRangeInputs) {
   EXPECT_EQ(WindRoseClassLabel(5, 30.0, 6), "30~");
 }
 
+TEST(WindRoseStatistics, LabelsOfAnAlarmLevelBeyondIntStayWithinIt) {
+  // Found by fuzzing: an Alarm level of 1e20 (typed, or from a damaged file) made
+  // the labels' conversion to int undefined.
+  EXPECT_EQ(WindRoseClassLabel(5, 1e20, 6), "2147483647~");
+  EXPECT_EQ(WindRoseClassLabel(0, 1e20, 6), "0~2147483647");
+  EXPECT_EQ(WindRoseClassLabel(0, -1e20, 6), "0~-2147483648");
+  EXPECT_EQ(WindRoseClassLabel(5, std::numeric_limits<double>::quiet_NaN(), 6), "0~");
+  EXPECT_EQ(WindRoseRingLabel(6e12, 6), "2147483647%");
+}
+
 TEST(WindRoseStatistics, CalmIsJudgedOnTheTableTextAndCountsInTheTotal) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   // 0.59 shows as "0.6": not calm; 0.54 shows as "0.5": calm; NaN counts as 0.

@@ -185,6 +185,17 @@ TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   EXPECT_EQ(out.stacks[1].stopSpeed, 40.0);
 }
 
+TEST_F(ConfigDialogTest, LampAddressFieldsTakeOnly0To255AndBlankReadsAsZero) {
+  Open();
+  CIpAddressEdit* lamp = Get<CIpAddressEdit>(CConfig::kIdLampAddress);
+  for (int i = 0; i < 4; ++i) lamp->field(i)->clear();
+  QTest::keyClicks(lamp->field(0), "10");
+  QTest::keyClicks(lamp->field(1), "256");  // the 6 is refused
+  QTest::keyClicks(lamp->field(3), "7");    // field 2 stays blank
+  EXPECT_EQ(lamp->field(1)->text(), "25");
+  EXPECT_EQ(lamp->Address(), 0x0A190007u);  // 10.25.0.7
+}
+
 TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAsHandedIn) {
   CConfig& d = Open();
   d.SetColourChooser([](uint32_t) { return std::optional<uint32_t>(0x123456); });
@@ -357,25 +368,6 @@ TEST_F(ConfigAppliedTest, ReservedIntervalOutsideItsRangeReadsBackAsTenAfterOk) 
     EXPECT_EQ(reread->reservedInterval, expected) << stored;
     runtime.Shutdown();
   }
-}
-
-TEST_F(ConfigAppliedTest, AlarmSpeedChangesTheFirstRecordAndJudgesEveryStack) {
-  StationRuntime runtime(dir.path(), clock);
-  runtime.Start();
-  *settings = runtime.settings();
-  settings->stackCount = 3;
-  runtime.ApplySettings(*settings);
-  *settings = runtime.settings();
-  CConfig& d = Open();
-  Type(CConfig::kIdAlarmSpeed, "12.5");
-  Press(CConfig::kIdOk);
-  ASSERT_EQ(d.result(), QDialog::Accepted);
-  runtime.ApplySettings(d.settings());
-  EXPECT_EQ(runtime.settings().stacks[0].alarmSpeed, 12.5);
-  EXPECT_EQ(runtime.settings().stacks[1].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.settings().stacks[2].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.alarms().Config().thresholds.alarm, 12.5);
-  runtime.Shutdown();
 }
 
 }  // namespace

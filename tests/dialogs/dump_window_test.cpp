@@ -158,6 +158,10 @@ TEST_F(DumpWindowTest, MainDuringADumpHidesTheProgressAtOnceAndStopsTheRepeats) 
   ASSERT_TRUE(dump->Busy());
   ASSERT_TRUE(WaitFor([&] { return Count(0, Request(day, 0, 0)) >= 3; }, 3000));  // repeated every 100 ms
   EXPECT_FALSE(dump->DumpEnabled());
+  // Recording goes on during the dump.
+  const int64_t ticks = runtime->counters().recordTicks;
+  Pump(1200);
+  EXPECT_GE(runtime->counters().recordTicks - ticks, 2);
 
   runtime->SetSelectedStack(-1);  // MAIN
   EXPECT_FALSE(progress->isVisible());
@@ -206,6 +210,7 @@ TEST_F(DumpWindowTest, ThirtySecondsWithoutABlockEndsWithAMessageNamingTheStack)
   EXPECT_FALSE(progress->isVisible());
   ASSERT_TRUE(WaitFor([&] { return !messages.empty(); }, 2000));
   EXPECT_EQ(messages[0].text, QStringLiteral("Dump Time Out!\nSTACK #1: %1 blocks stored.").arg(stored));
+  EXPECT_EQ(messages[0].type & 0xF0, kMbIconWarning);
   EXPECT_GE(stored, 29);
 }
 

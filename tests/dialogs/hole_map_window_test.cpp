@@ -2,6 +2,7 @@
 // against a simulated logger.
 #include <QFile>
 
+#include <cstring>
 #include <set>
 
 #include "dump_window_fixture.h"
@@ -165,6 +166,33 @@ TEST_F(FirmwareWindowTest, LoggerThatKeepsAskingEndsWithAMessageAndPollingResume
   const int64_t before = runtime->counters().liveReplies[0];
   EXPECT_TRUE(WaitFor([&] { return runtime->counters().liveReplies[0] > before + 2; }, 5000));
   EXPECT_FALSE(runtime->UploadRunning());
+}
+
+TEST_F(FirmwareWindowTest, SilenceAndRebuildEndingsAreTold) {
+  StartSite(2, 80);
+  ASSERT_TRUE(firmware->SetImage(WriteImage(64 * 1024)));
+  // The logger asks, takes page 0 and falls silent.
+  QObject::connect(runtime.get(), &StationRuntime::firmwareStarted, runtime.get(),
+                   [this](int) { loggers[1]->SetFault(SimFault::kSilent); });
+  loggers[1]->SetFault(SimFault::kAppeGlued);
+  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 5000));
+  EXPECT_TRUE(progress->isVisible());
+  EXPECT_TRUE(firmware->StatusText().startsWith(QStringLiteral("Uploading to STACK #2")));
+  clock.offsetMs += 31000;
+  ASSERT_TRUE(WaitFor([&] { return !firmware->lastEnd().isEmpty(); }, 3000));
+  EXPECT_EQ(firmware->lastEnd(), QStringLiteral("STACK #2 abandoned after 30 s without an answer (page 0 of 64)."));
+  EXPECT_FALSE(progress->isVisible());
+
+  // Asked again, and the stack is removed by the configuration's OK.
+  loggers[1]->SetFault(SimFault::kAppeGlued);
+  ASSERT_TRUE(WaitFor([&] { return runtime->UploadRunning(); }, 5000));
+  Settings edited = runtime->settings();
+  edited.stackCount = 1;
+  runtime->ApplySettings(edited);
+  EXPECT_EQ(firmware->lastEnd(), QStringLiteral("STACK #2 ended by a rebuild of its link (page 0 of 64)."));
+  EXPECT_FALSE(progress->isVisible());
+  ASSERT_TRUE(WaitFor([&] { return messages.size() == 2; }, 2000));
+  EXPECT_TRUE(messages[1].text.startsWith(QStringLiteral("Firmware upload to STACK #2 ended by a rebuild")));
 }
 
 }  // namespace

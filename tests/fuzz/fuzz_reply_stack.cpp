@@ -334,8 +334,9 @@ class StackHarness {
         FUZZ_CHECK(running && !upload_.Running());
         break;
       case ws::FirmwareStep::kGaveUp:
-        // A logger that keeps asking to start over loses its upload.
+        // A logger that keeps asking to start over ends its upload and is refused.
         FUZZ_CHECK(running && !upload_.Running());
+        FUZZ_CHECK(upload_.RefusedStack() == 0);
         break;
     }
     Sync();

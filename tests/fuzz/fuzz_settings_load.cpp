@@ -44,9 +44,14 @@ const std::filesystem::path& ScratchDirectory() {
     std::string pattern = base + "/ws-fuzz-settings-XXXXXX";
     FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
     std::filesystem::path made(pattern);
-    std::atexit([] { std::filesystem::remove_all(ScratchDirectory()); });
     return made;
   }();
+  // Registered after `dir` is made, so it runs before `dir` is destroyed.
+  static const bool cleanup = [] {
+    std::atexit([] { std::filesystem::remove_all(ScratchDirectory()); });
+    return true;
+  }();
+  (void)cleanup;
   return dir;
 }
 

@@ -152,9 +152,93 @@ def settings_seeds():
     write(t, "lamp", patched(SETTINGS_SIZE, (424432, b"\x01\0\0\0\x7f\0\0\x01")))
 
 
+# ---- fuzz_report_search -----------------------------------------------------
+
+MISSING, SHORT, ENDS_AT, FULL, OVERRUN, DIRECTORY, PARTIAL = range(7)
+
+
+def month(kind, place=0, content=b""):
+    return bytes([kind]) + struct.pack("<i", place)[:3] + struct.pack("<H", len(content)) + content
+
+
+def records(n, seed):
+    rnd = random.Random(seed)
+    out = b""
+    for _ in range(n):
+        out += struct.pack("<ff", rnd.randrange(3600) / 10, rnd.randrange(400) / 10)
+    return out
+
+
+def search(month_byte, day, hour, minute, second, span, magnitude, *months, before=False):
+    head = bytes([month_byte, day - 1, hour, minute, second, magnitude | (0x80 if before else 0)])
+    head += struct.pack("<I", span)[:3]
+    while len(months) < 4:
+        months += (month(MISSING),)
+    return head + b"".join(months)
+
+
+def report_search_seeds():
+    t = "fuzz_report_search"
+    # Month byte m: month m % 12 + 1, bit 7 the year 2025.
+    write(t, "minute_full_file", search(2, 10, 12, 0, 0, 60, 8, month(FULL, 0, records(80, 1))))
+    write(t, "file_ends_inside_span", search(2, 10, 12, 0, 0, 300, 10, month(ENDS_AT, 100, records(150, 2))))
+    write(t, "partial_record", search(2, 10, 12, 0, 0, 120, 8, month(PARTIAL, -3, records(20, 3))))
+    write(t, "short_from_day_one", search(5, 1, 0, 0, 0, 200, 8, month(SHORT, 0, records(100, 4))))
+    write(t, "into_next_month", search(0, 31, 23, 59, 0, 180, 8, month(FULL, 0, records(60, 5)),
+                                      month(SHORT, 0, records(120, 6))))
+    write(t, "next_month_missing", search(0, 31, 23, 58, 0, 300, 9, month(FULL, 0, records(120, 7))))
+    write(t, "next_month_directory", search(0, 31, 23, 58, 0, 300, 9, month(FULL, 0, records(120, 7)),
+                                           month(DIRECTORY)))
+    write(t, "first_month_directory", search(3, 3, 3, 3, 3, 100, 8, month(DIRECTORY)))
+    write(t, "first_month_missing", search(3, 3, 3, 3, 3, 100, 8))
+    write(t, "negative", search(3, 3, 3, 3, 3, 100, 8, month(FULL), before=True))
+    write(t, "overrun_last_second", search(0, 31, 23, 59, 50, 30, 6,
+                                          month(OVERRUN, 0, records(20, 8)), month(FULL)))
+    write(t, "two_days_step", search(6, 14, 6, 0, 0, 2 * 86400 + 5, 23,
+                                     month(FULL, -10, records(500, 9)), month(FULL)))
+    write(t, "sixty_days_from_jan31", search(0x80 | 0, 31, 0, 0, 0, 60 * 86400, 23,
+                                             month(FULL, 0, records(400, 10)), month(ENDS_AT, 0, records(10, 11)),
+                                             month(FULL), month(SHORT, 0, records(30, 12))))
+    write(t, "beyond_sixty_days", search(9, 20, 0, 0, 0, 0x7FFFFF, 23, month(FULL, 5, records(50, 13)),
+                                         month(FULL), month(FULL)))
+    nan = struct.pack("<f", math.nan)
+    write(t, "nan_and_negative", search(2, 10, 12, 0, 0, 2 * 86400, 23,
+                                        month(FULL, 0, (nan * 2 + struct.pack("<ff", -5, -1)) * 50)))
+
+
+# ---- fuzz_wind_rose ---------------------------------------------------------
+
+def rose(alarm, classes, base, rows):
+    out = struct.pack("<d", alarm) + struct.pack("<b", classes) + bytes([base])
+    for d, v in rows:
+        out += struct.pack("<ff", d, v)
+    return out
+
+
+def wind_rose_seeds():
+    t = "fuzz_wind_rose"
+    rnd = random.Random(3)
+    normal = [(rnd.randrange(3600) / 10, rnd.randrange(400) / 10) for _ in range(200)]
+    write(t, "normal", rose(30.0, 6, 10, normal))
+    write(t, "empty", rose(30.0, 6, 10, []))
+    write(t, "one_row", rose(30.0, 6, 0, [(90.0, 12.0)]))
+    write(t, "calm_edges", rose(30.0, 6, 5, [(0, 0.55), (0, 0.549), (0, 0.6), (0, 0.65), (11.25, 1),
+                                             (11.26, 1), (348.75, 2), (348.76, 2), (359.5, 3)]))
+    write(t, "class_edges", rose(30.0, 6, 5, [(45, 5.94), (45, 6.0), (45, 29.95), (45, 30.0), (45, 300)]))
+    inf = math.inf
+    write(t, "non_finite", rose(30.0, 6, 5, [(math.nan, 5), (inf, 5), (-inf, 5), (5, math.nan),
+                                             (5, inf), (5, -inf), (-90, 5), (720, 5), (3e38, 3e38)]))
+    write(t, "odd_levels", rose(0.0, 1, 5, normal[:20]))
+    write(t, "negative_level", rose(-30.0, 12, 5, normal[:20]))
+    write(t, "huge_level", rose(1e20, 6, 5, normal[:20]))
+    write(t, "nan_level", rose(math.nan, 6, 5, normal[:20]))
+
+
 def main():
     reply_stack_seeds()
     settings_seeds()
+    report_search_seeds()
+    wind_rose_seeds()
     for extra in sys.argv[1:]:
         print("unknown argument", extra, file=sys.stderr)
         return 2

@@ -219,5 +219,20 @@ TEST_F(ReportWindowTest, DuringASearchButtonsPickersAndCloseAreBlocked) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(ReportWindowTest, StationClosingDuringASearchEndsTheWindowAfterIt) {
+  files_.Create(0, 2024, 3);
+  files_.Create(0, 2024, 4);
+  Open(At(2024, 3, 1), At(2024, 3, 1));
+  SetSpan(At(2024, 3, 1), At(2024, 4, 29));
+  QTimer::singleShot(0, report_.get(), [&] {
+    report_->reject();  // what the main window's exit sequence does to open dialogs
+    EXPECT_TRUE(report_->isVisible());
+  });
+  report_->OnSearch();
+  EXPECT_FALSE(report_->isVisible());
+  EXPECT_EQ(report_->result(), QDialog::Rejected);
+  EXPECT_TRUE(messages_.empty());
+}
+
 }  // namespace
 }  // namespace ws

@@ -91,11 +91,15 @@ TEST_F(ReportToolTest, LevelsComeFromTheConfigurationFile) {
   EXPECT_NE(ReadAll(csv).find("1,2024.03.31 23:58:41,100,E,10.5,ALARM,\r\n"), std::string::npos);
 }
 
-TEST_F(ReportToolTest, EndBeforeStartAndMissingMonthExitWithStatusTwo) {
+TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndMissingMonthExitWithStatusTwo) {
   ToolRun run = Tool(Span("2024-04-01 00:00:00", "2024-03-31 23:59:59"));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "조회 구간 에러!\n");
   EXPECT_EQ(run.out, "");
+  run = Tool(Span("2024-03-31 23:58:20", "2024-06-01 00:00:00"));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "windscope-report: span cut to 60 days, ending 2024-05-30 23:58:20\n");
+  EXPECT_EQ(run.out.rfind("rows=86399 step=60 ", 0), 0u);
   run = Tool(Span("2024-02-29 12:00:00", "2024-03-01 00:00:00"));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Not Found Data!\n");

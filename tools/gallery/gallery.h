@@ -56,6 +56,8 @@ void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButto
 void RenderChart(Gallery& gallery);     // CGraphScale, CGraph, CScaleBar
 void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
+void RenderWindRoses(Gallery& gallery);    // CWindRose
 void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
+void RenderConfigDialog(Gallery& gallery);  // CConfig
 
 }  // namespace ws::gallery

@@ -17,7 +17,9 @@ constexpr Entry kEntries[] = {
     {"chart", RenderChart},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
+    {"wind_rose", RenderWindRoses},
     {"alarm_info", RenderAlarmInfo},
+    {"config_dialog", RenderConfigDialog},
 };
 
 }  // namespace

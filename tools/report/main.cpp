@@ -63,7 +63,10 @@ int main(int argc, char** argv) {
   LoadSettings(o.dir, *settings);
 
   ws::SystemTime end = o.to;
-  ws::ClampReportSpan(o.from, end);
+  if (ws::ClampReportSpan(o.from, end)) {
+    std::fprintf(stderr, "windscope-report: span cut to 60 days, ending %04d-%02d-%02d %02d:%02d:%02d\n",
+                 end.year, end.month, end.day, end.hour, end.minute, end.second);
+  }
   ws::ReportData data;
   switch (ws::SearchReport(o.dir, o.stackIndex, o.from, end, data)) {
     case ws::ReportSearchStatus::kOk: break;

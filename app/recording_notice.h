@@ -1,0 +1,31 @@
+// The station window's notice about recording (a full disk, mostly): a caption
+// box in the window's bottom strip that never blocks the window. It shows what
+// the runtime's recordingStateChanged says; a click dismisses it, and the
+// "resumed" notice goes by itself after a while.
+#pragma once
+
+#include <QTimer>
+
+#include "widgets/nex_text.h"
+
+namespace ws {
+
+class CRecordingNotice final : public CNexText {
+  Q_OBJECT
+
+ public:
+  static constexpr int kId = 10030;
+  static constexpr int kResumedShownMs = 15000;
+
+  explicit CRecordingNotice(QWidget* parent = nullptr);
+
+  // A RecordingState value and its text, as the runtime sends them.
+  void ShowState(int state, const QString& text);
+  // Where it goes: centred in `strip`, as wide as its text needs (at most the strip).
+  void Place(const QRect& strip);
+
+ private:
+  QTimer m_HideTimer;
+};
+
+}  // namespace ws
