@@ -48,10 +48,14 @@ void CIndicator::Setup(const QString& title, const QString& caption, bool partne
   m_pFnd->Init(glow, decimals);
   // The tile answers clicks on the value area itself.
   m_pFnd->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // The readout fills its whole rectangle: a new value repaints the readout
+  // alone, not the tile and the panel beneath it.
+  m_pFnd->setAttribute(Qt::WA_OpaquePaintEvent);
 
   if (!m_pLcd) m_pLcd = new CLcd(this);
   m_pLcd->setObjectName(QString::number(m_nId + 3));
   m_pLcd->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_pLcd->setAttribute(Qt::WA_OpaquePaintEvent);
   m_pLcd->SetText(QStringLiteral("0"));
   m_pLcd->hide();
 
