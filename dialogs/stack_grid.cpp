@@ -1,5 +1,6 @@
 #include "dialogs/stack_grid.h"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,6 +22,7 @@ StackGrid::StackGrid(QWidget* parent) : QWidget(parent) {
   auto* grid = new CGridCtrl(this);
   grid->SetDefaultBkColour(kCellBackground);
   m_Control = grid;
+  grid->installEventFilter(this);
   layout->addWidget(grid);
   SetRows({});
 }
@@ -64,6 +66,18 @@ std::vector<ConfigStackRow> StackGrid::Rows() const {
 }
 
 int StackGrid::RowCount() const { return std::max(0, Grid(m_Control)->GetRowCount() - 1); }
+
+bool StackGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_Control && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      CGridCtrl* grid = Grid(m_Control);
+      if (grid->currentIndex().isValid()) grid->edit(grid->currentIndex());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
 
 void StackGrid::FocusCell(int stack, int column) {
   CGridCtrl* grid = Grid(m_Control);

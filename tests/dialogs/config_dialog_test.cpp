@@ -1,6 +1,7 @@
 // The "CONFIGURATION" dialog driven offscreen: what OK stores, what Cancel
 // keeps, the swatches, the sound chooser and its preview, refused texts, and
 // the record taken over by a station runtime.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -324,7 +325,7 @@ TEST_F(ConfigDialogTest, LevelsOutOfOrderAreWarnedAboutButNotRefused) {
   EXPECT_EQ(d.settings().stacks[0].alarmSpeed, 50.0);
 }
 
-TEST_F(ConfigDialogTest, F1OpensTheHelpAndEscapeCancels) {
+TEST_F(ConfigDialogTest, F1OpensTheHelpEnterOnTheGridEditsAndEscapeCancels) {
   CConfig& d = Open();
   int helps = 0;
   d.SetHelpHandler([&] { ++helps; });
@@ -333,6 +334,13 @@ TEST_F(ConfigDialogTest, F1OpensTheHelpAndEscapeCancels) {
   QTest::keyClick(Get<QLineEdit>(CConfig::kIdProgramTitle), Qt::Key_F1);
   EXPECT_EQ(helps, 1);
   EXPECT_TRUE(d.isVisible());
+  // Enter on a cell of the stack grid opens its edit instead of pressing OK.
+  auto* grid = qobject_cast<QAbstractItemView*>(d.Control(CConfig::kIdStackGrid));
+  ASSERT_NE(grid, nullptr);
+  grid->setCurrentIndex(grid->model()->index(0, 0));
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_NE(d.result(), QDialog::Accepted);
   QTest::keyClick(&d, Qt::Key_Escape);
   EXPECT_EQ(d.result(), QDialog::Rejected);
 }
