@@ -22,9 +22,6 @@ int CMainApp::Run() {
   }
   InstallFontSubstitutions();
 
-  CKeepAwake keepAwake;
-  keepAwake.Inhibit();
-
   // The station keeps its configuration and records in the directory it was started in.
   const QString workdir = QDir::currentPath();
   SystemClock clock;
@@ -34,6 +31,8 @@ int CMainApp::Run() {
   // A quit from elsewhere (the session manager) still saves.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence(); });
   dialog.Init();
+  CKeepAwake keepAwake;
+  keepAwake.Inhibit();
   if (m_bMaximised) {
     // Without a window manager (a bare X server) "maximised" means nothing:
     // start on the whole available screen either way.

@@ -16,8 +16,13 @@
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/config.h"
+#include "dialogs/dump_controller.h"
+#include "dialogs/firmware_controller.h"
 #include "dialogs/info_dlg.h"
+#include "dialogs/progress.h"
 #include "link/station_runtime.h"
+#include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
 #include "util/version_info.h"
@@ -53,6 +58,7 @@ CMainDlg::CMainDlg(const QString& workdir, const Clock& clock, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setProperty(kMainWindowProperty, true);
   m_pRuntime = std::make_unique<StationRuntime>(workdir, clock);
 }
 
@@ -112,9 +118,18 @@ void CMainDlg::Init() {
   m_pLinkLed->Init(ButtonFace(*this));
   m_pLinkLed->hide();
 
+  m_pProgress = new CProgress(this);
+  m_pDump = new CDumpController(rt, *m_pProgress, this, this);
+  m_pFirmware = new CFirmwareController(rt, *m_pProgress, this, this);
+  connect(m_pDump, &CDumpController::dumpEnabledChanged, this,
+          [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
+
   m_pRecordingNotice = new CRecordingNotice(this);
 
   ConnectRuntime();
+  // What the runtime said before the windows listened.
+  const LampStates lamps = rt.lamps();
+  OnLamps(lamps.green, lamps.yellow, lamps.red);
   // A state reached while the runtime started (a full disk at start) is shown too.
   if (rt.recordingState() != RecordingState::kOk) {
     m_pRecordingNotice->ShowState(static_cast<int>(rt.recordingState()), rt.recordingNotice());
@@ -319,16 +334,31 @@ void CMainDlg::OnSound() {
 }
 
 void CMainDlg::OnReport() {
-  // The report window opens here (RunModal over this window).
+  const int stack = SelectedStack();
+  if (!m_bRunning || stack < 0 || stack >= m_pRuntime->stackCount()) return;
+  // The report keeps its span in the live record; it is saved with the rest.
+  CReport report(m_Workdir, stack, m_pRuntime->mutableSettings(),
+                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  RunModal(report);
 }
 
 void CMainDlg::OnDump() {
-  // The day dump of the selected stack starts here.
+  // Returns once the dump has started; the button comes back with its end.
+  if (!OverviewShown()) m_pDump->Dump(SelectedStack());
 }
 
 void CMainDlg::OnConfig() {
-  // The configuration dialog opens here; on OK: runtime().ApplySettings(edited),
-  // then SettingsApplied().
+  if (!m_bRunning) return;
+  CConfig config(m_pRuntime->settings(), m_Workdir, this);
+  const bool ok = RunModal(config) == QDialog::Accepted;
+  // The station may have begun its exit while the dialog was open.
+  if (ok && m_bRunning) {
+    // Saving, reconnecting changed addresses, rebuilding for a new stack count
+    // and restarting the timers are the runtime's; the windows then follow the
+    // new record.
+    m_pRuntime->ApplySettings(config.settings());
+    SettingsApplied();
+  }
 }
 
 void CMainDlg::OnExit() {
@@ -340,6 +370,7 @@ void CMainDlg::OnExit() {
 
 void CMainDlg::OnHelp() {
   CInfoDlg info(this);
+  m_pFirmware->AddButtonTo(info);
   RunModal(info);
 }
 
@@ -360,6 +391,9 @@ void CMainDlg::ExitSequence() {
   hide();
   if (m_pAlarmDlg) m_pAlarmDlg->hide();
   m_Player.Stop();
+  // A dump running ends first (quietly), then the runtime's exit sequence.
+  if (m_pDump) m_pDump->Abandon();
+  if (m_pProgress) m_pProgress->hide();
   m_pRuntime->Shutdown();
   m_pRuntime->SetAlarmSound(nullptr);
   QDialog::done(QDialog::Accepted);

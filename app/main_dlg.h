@@ -21,6 +21,9 @@ namespace ws {
 
 class CAlarmDlg;
 class CBasePanel;
+class CDumpController;
+class CFirmwareController;
+class CProgress;
 class CGaugePanel;
 class CLamp;
 class CLed;
@@ -95,9 +98,11 @@ class CMainDlg : public QDialog {
   // The notice about recording (a full disk), hidden while recording is fine.
   CRecordingNotice* RecordingNotice() const { return m_pRecordingNotice; }
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
-  // The hidden progress window of the day dump and the firmware upload; the
-  // dump window sets it.
-  QWidget* m_pProgress = nullptr;
+  // The hidden progress window of the day dump and the firmware upload.
+  CProgress* m_pProgress = nullptr;
+  // DUMP (calendar, progress, Fill holes) and the firmware image control.
+  CDumpController* DumpController() const { return m_pDump; }
+  CFirmwareController* FirmwareController() const { return m_pFirmware; }
 
   // Renders the window's background (colour, copyright and version lines).
   QImage RenderBackground() const;
@@ -144,6 +149,8 @@ class CMainDlg : public QDialog {
   CLed* m_pLinkLed = nullptr;
   CBasePanel* m_pBasePanel = nullptr;
   CGaugePanel* m_pGaugePanel = nullptr;
+  CDumpController* m_pDump = nullptr;
+  CFirmwareController* m_pFirmware = nullptr;
   CRecordingNotice* m_pRecordingNotice = nullptr;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.

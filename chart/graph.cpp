@@ -36,6 +36,7 @@ CGraph::CGraph(QWidget* parent) : QWidget(parent) {
 CGraph::~CGraph() = default;
 
 void CGraph::InitChannels() {
+  if (m_bInitialised) return;
   m_rcPlot = rect();
   m_dXMin = 0.0;
   m_dXMax = 10.0;
@@ -90,6 +91,7 @@ void CGraph::AddSample(int channel, int index, float value) {
 
 void CGraph::SetChannelRange(int channel, double minimum, double maximum) {
   if (!std::isfinite(minimum) || !std::isfinite(maximum)) return;
+  m_rcPlot = rect();
   if (channel == -1) {
     if (minimum == maximum) maximum = minimum + 1.0;
     m_dXMin = minimum;
@@ -141,9 +143,15 @@ void CGraph::ComputeVertices(const QRect& plot) {
   m_dPixPerSample = PixelsPerUnit(plot.width(), m_dXMin, m_dXMax);
 }
 
-void CGraph::ComputeVertices() { ComputeVertices(m_rcPlot); }
+void CGraph::ComputeVertices() {
+  m_rcPlot = rect();
+  ComputeVertices(m_rcPlot);
+}
 
+// A hidden widget gets its resize events only when shown, so the size is read
+// from the widget itself whenever factors are derived.
 void CGraph::UpdateFactors() {
+  m_rcPlot = rect();
   m_dGridX = m_rcPlot.width() / m_dGridDivX;
   m_dGridY = m_rcPlot.height() / m_dGridDivY;
   m_dPixPerSample = PixelsPerUnit(m_rcPlot.width(), m_dXMin, m_dXMax);

@@ -25,6 +25,10 @@ class QAction;
 
 namespace ws {
 
+// One line of the value readout: "<name> : <value> <unit>", the value printed with
+// the channel's decimals in a field of decimals + 2. Name and unit are plain text.
+QString ReadoutText(const PlotChannel& channel, float value);
+
 class CGraph : public QWidget {
   Q_OBJECT
 

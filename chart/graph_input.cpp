@@ -82,6 +82,8 @@ void CGraph::mouseMoveEvent(QMouseEvent* event) {
       m_SelectEnd = p;
       setCursor(Qt::SizeAllCursor);
       update();
+    } else {
+      unsetCursor();  // the hand of a click lasts until the mouse moves on
     }
     if (m_nReadoutMode == kReadoutValues && m_bInitialised) update();
     return;
@@ -103,6 +105,7 @@ void CGraph::wheelEvent(QWheelEvent* event) {
   if (m_bPanning) return;
   const int x = event->position().toPoint().x();
   const int y = event->position().toPoint().y();
+  m_rcPlot = rect();
   const int w = m_rcPlot.width();
   const int h = m_rcPlot.height();
   int x0, x1, y0, y1;

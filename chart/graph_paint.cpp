@@ -29,6 +29,14 @@ constexpr qreal kHalf = 0.5;
 
 }  // namespace
 
+QString ReadoutText(const PlotChannel& channel, float value) {
+  const int decimals = std::clamp(channel.m_nDecimals, 0, 10);
+  // Only the number goes through a format: a '%' in a name or unit stays text.
+  const QString number = QString::fromStdString(
+      FormatC("%*.*f", decimals + 2, decimals, static_cast<double>(value)));
+  return channel.m_Name + QStringLiteral(" : ") + number + QLatin1Char(' ') + channel.m_Unit;
+}
+
 QImage CGraph::Render() {
   const QSize size = this->size().expandedTo(QSize(1, 1));
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -173,11 +181,7 @@ void CGraph::DrawReadout(QPainter& painter) {
     const double position = m_MousePos.x() / m_dPixPerSample + m_dXMin;
     const int i = ToSampleIndex(position);
     if (i < 0 || i > ch.m_nLastIndex || ch.m_nLastIndex < 1) continue;
-    const int decimals = std::clamp(ch.m_nDecimals, 0, 10);
-    // Name and unit are text; only the number goes through a format.
-    const QString number = QString::fromStdString(
-        FormatC("%*.*f", decimals + 2, decimals, static_cast<double>(ch.m_Samples[i])));
-    const QString text = ch.m_Name + QStringLiteral(" : ") + number + QLatin1Char(' ') + ch.m_Unit;
+    const QString text = ReadoutText(ch, ch.m_Samples[i]);
     const int x = ToPixel((i - m_dXMin) * m_dPixPerSample + rc.left());
     const int y = t + 4 + kReadoutLineStep * lines;
     constexpr qreal kWide = 2000.0;

@@ -193,6 +193,12 @@ void CGraphScale::RecalcLayout() {
   m_pGraph->setGeometry(m_pPlotFrame->contentsRect());
 }
 
+void CGraphScale::RedrawPlot() {
+  if (m_pGraph == nullptr) return;
+  m_pGraph->ComputeVertices();
+  m_pGraph->update();
+}
+
 void CGraphScale::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (m_bInitialised) RecalcLayout();

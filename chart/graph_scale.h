@@ -6,7 +6,7 @@
 //
 // Typical use (the report): InitScales({0, 0}, {60, 60}); configure the plot and
 // bars; AddSample(channel, k, value) for every sample; SetRange(-1, 0, last);
-// Graph()->ComputeVertices(); Graph()->update().
+// RedrawPlot().
 #pragma once
 
 #include <QFrame>
@@ -51,12 +51,14 @@ class CGraphScale : public QWidget {
   void ShowFirstChannel();
   void SetGridFollow(bool follow);
   void RecalcLayout();
+  // The plot's ComputeVertices and a repaint, after the owner changed data or ranges.
+  void RedrawPlot();
 
   // Handling of the children's notifications (connected by InitScales).
   void OnPlotNotify(int id, int code);
   void OnScaleNotify(int id, int code);
 
-  int m_nId = 0;  // the composite's control id
+  int m_nId = 0;  // the composite's control id; set it before InitScales (child ids follow it)
   int m_nBarWidth = 70;
   int m_nBarHeight = 70;
   std::vector<bool> m_bBarVisible;  // value bars shown or hidden; bar 0 always shown

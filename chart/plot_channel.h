@@ -37,7 +37,7 @@ struct PlotChannel {
   int m_nVertexCount = -1;       // last valid vertex index; below 0: no vertices
   int m_nFirst = 0;              // first sample considered by the last ComputeVertices
   int m_nEnd = 0;                // end sample considered by the last ComputeVertices
-  double m_dStep = 1.0;          // decimation step of the last ComputeVertices
+  double m_dStep = 1.0;          // decimation step (bucket width) of the last ComputeVertices
 
   // Zoom window captured by the mouse for the composite: x pair (start, end) in
   // sample positions (used on channel 0 only), y pair (start, end) in values.

@@ -86,6 +86,7 @@ QImage CScaleBar::Render() {
   QPainter painter(&image);
   painter.setPen(m_bHovered ? Qt::white : Qt::black);
   painter.drawRect(0, 0, width() - 1, height() - 1);
+  if (width() < 2 || height() < 2) return image;  // no room for any text
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   if (m_nDivisions < 1) m_nDivisions = 1;

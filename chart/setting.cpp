@@ -1,6 +1,7 @@
 #include "chart/setting.h"
 
 #include <QLineEdit>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -87,6 +88,13 @@ void CSetting::Prepare() {
 
 int CSetting::exec() {
   Prepare();
+  // Showing a dialog focuses its first field as if tabbed to, which selects the
+  // whole text; the editor opens with the caret after the text instead.
+  QTimer::singleShot(0, this, [this] {
+    if (m_pEdit == nullptr) return;
+    m_pEdit->deselect();
+    m_pEdit->end(false);
+  });
   return QDialog::exec();
 }
 

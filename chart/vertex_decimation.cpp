@@ -38,6 +38,7 @@ void PickPerBucket(PlotChannel& ch, const Mapping& map, int first, int end, int 
 }
 
 void PeaksPerBucket(PlotChannel& ch, const Mapping& map, int first, int end) {
+  const float* samples = ch.m_Samples.data();
   const double width = (end - first + 1) / static_cast<double>(kPeakBuckets);
   int j = 0;
   for (int k = 0; k < kPeakBuckets; ++k) {
@@ -45,14 +46,23 @@ void PeaksPerBucket(PlotChannel& ch, const Mapping& map, int first, int end) {
     const int to = k == kPeakBuckets - 1 ? end : first + static_cast<int>((k + 1) * width) - 1;
     int low = from;
     int high = from;
+    float lowValue = samples[from];
+    float highValue = samples[from];
     for (int i = from + 1; i <= to; ++i) {
-      if (ch.m_Samples[i] < ch.m_Samples[low]) low = i;
-      if (ch.m_Samples[i] > ch.m_Samples[high]) high = i;
+      const float v = samples[i];
+      if (v < lowValue) {
+        lowValue = v;
+        low = i;
+      }
+      if (v > highValue) {
+        highValue = v;
+        high = i;
+      }
     }
     const int a = std::min(low, high);
     const int b = std::max(low, high);
     for (int index : {a, b}) {
-      ch.m_Vertices[j] = map.At(index, ch.m_Samples[index]);
+      ch.m_Vertices[j] = map.At(index, samples[index]);
       ch.m_VertexSamples[j] = index;
       ++j;
     }

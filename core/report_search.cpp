@@ -64,6 +64,27 @@ class MonthReader {
     return DecodeFast(buffer_.data() + kSampleSize * next_++);
   }
 
+  // Takes `records` records (at least 1): the direction of the first and the largest
+  // speed, never below 0, NaN speeds passed over. Records past the data are 0/0.
+  void TakeReduced(int64_t records, float& direction, float& speed) {
+    const Sample first = Next();
+    direction = first.direction;
+    float top = first.speed > 0.0f ? first.speed : 0.0f;
+    int64_t left = records - 1;
+    while (left > 0) {
+      if (next_ == count_ && !Refill()) break;  // the rest reads as 0/0
+      const int run = static_cast<int>(std::min<int64_t>(left, count_ - next_));
+      const uint8_t* p = buffer_.data() + kSampleSize * next_;
+      for (int k = 0; k < run; ++k) {
+        const float v = DecodeFast(p + kSampleSize * k).speed;
+        top = v > top ? v : top;  // false for NaN: passed over
+      }
+      next_ += run;
+      left -= run;
+    }
+    speed = top;
+  }
+
  private:
   bool Refill() {
     if (exhausted_) return false;
@@ -163,14 +184,7 @@ ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const 
       } else {
         // Only the records of this month: a sample reaching into the next month
         // stops at its end, and the next month is read from the next sample's time.
-        const int64_t records = std::min(step, monthEnd - now);
-        float top = 0.0f;
-        for (int64_t k = 0; k < records; ++k) {
-          const Sample r = reader.Next();
-          if (k == 0) s.direction = r.direction;
-          if (r.speed > top) top = r.speed;  // false for NaN: passed over
-        }
-        s.speed = top;
+        reader.TakeReduced(std::min(step, monthEnd - now), s.direction, s.speed);
       }
       ++i;
       now += step;

@@ -1,7 +1,11 @@
 #include "core/span_summary.h"
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
 #include <numbers>
 #include <vector>
 
@@ -12,7 +16,7 @@ namespace ws {
 namespace {
 
 constexpr double kRadians = std::numbers::pi / 180.0;
-constexpr int64_t kChunk = 8192;
+constexpr int64_t kChunk = 32768;  // records per read
 
 }  // namespace
 
@@ -27,8 +31,15 @@ void SpanSummaryBuilder::Add(float direction, float speed) {
   ++covered_;
   sumSpeed_ += s;
   maxSpeed_ = covered_ == 1 ? s : std::max(maxSpeed_, s);
-  sumSin_ += std::sin(d * kRadians);
-  sumCos_ += std::cos(d * kRadians);
+  const uint32_t bits = std::bit_cast<uint32_t>(direction);
+  Trig& trig = trig_[(bits ^ (bits >> 12)) & (trig_.size() - 1)];
+  if (trig.bits != bits) {
+    trig.bits = bits;
+    trig.sin = std::sin(d * kRadians);
+    trig.cos = std::cos(d * kRadians);
+  }
+  sumSin_ += trig.sin;
+  sumCos_ += trig.cos;
   if (run_ >= 2) {
     const double mean = (previous_[0] + previous_[1] + s) / 3.0;
     if (!gust_ || mean > *gust_) gust_ = mean;
@@ -67,28 +78,50 @@ SpanSummary SummarizeSpan(std::string_view workdir, int stackIndex, const System
   SpanSummaryBuilder builder;
   int64_t now = CivilSeconds(start);
   const int64_t last = CivilSeconds(end);
-  std::vector<Sample> chunk(static_cast<size_t>(kChunk));
+  std::vector<uint8_t> chunk(static_cast<size_t>(kChunk * record::kSampleSize));
   while (now <= last) {
     const SystemTime t = FromCivilSeconds(now);
     const int nextYear = t.month == 12 ? t.year + 1 : t.year;
     const int nextMonth = t.month == 12 ? 1 : t.month + 1;
     const int64_t monthEnd = DaysFromCivil(nextYear, nextMonth, 1) * 86400;
     const int64_t stop = std::min(monthEnd, last + 1);
-    RecordFile file;
-    const bool open =
-        file.Open(workdir, stackIndex, t.year, t.month, RecordFile::Access::kRead) ==
-        RecordStatus::kOk;
-    int64_t slot = record::SlotOf(t.day, t.hour, t.minute, t.second);
+    // Large reads: the summary is not bound to the report's block size.
+    const std::string path = t.year >= 1 && t.year <= 9999
+                                 ? RecordFilePath(workdir, stackIndex, t.year, t.month)
+                                 : std::string();
+    int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int64_t offset = record::SlotOf(t.day, t.hour, t.minute, t.second);
     while (now < stop) {
-      const size_t count = static_cast<size_t>(std::min(kChunk, stop - now));
-      std::span<Sample> part(chunk.data(), count);
-      if (!open || !file.ReadSamples(slot, part)) {
-        for (Sample& s : part) s = Sample{};
+      const int64_t count = std::min(kChunk, stop - now);
+      int64_t whole = 0;
+      if (fd >= 0) {
+        const size_t want = static_cast<size_t>(count * record::kSampleSize);
+        size_t got = 0;
+        while (got < want) {
+          const ssize_t n = ::pread(fd, chunk.data() + got, want - got,
+                                    offset + static_cast<int64_t>(got));
+          if (n < 0 && errno == EINTR) continue;
+          if (n <= 0) break;
+          got += static_cast<size_t>(n);
+        }
+        whole = static_cast<int64_t>(got / record::kSampleSize);
+        if (whole < count) {  // the file ends here: the rest of the month is uncovered
+          ::close(fd);
+          fd = -1;
+        }
       }
-      for (const Sample& s : part) builder.Add(s.direction, s.speed);
-      slot += static_cast<int64_t>(count) * record::kSampleSize;
-      now += static_cast<int64_t>(count);
+      for (int64_t k = 0; k < count; ++k) {
+        if (k < whole) {
+          const Sample s = record::DecodeSample(chunk.data() + k * record::kSampleSize);
+          builder.Add(s.direction, s.speed);
+        } else {
+          builder.Add(0.0f, 0.0f);
+        }
+      }
+      offset += count * record::kSampleSize;
+      now += count;
     }
+    if (fd >= 0) ::close(fd);
   }
   return builder.Finish();
 }

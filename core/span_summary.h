@@ -4,6 +4,7 @@
 // report rows. See doc/report_tool.md for the definitions.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -46,6 +47,14 @@ class SpanSummaryBuilder {
   double sumSin_ = 0.0;
   double sumCos_ = 0.0;
   std::optional<double> gust_;
+  // sin and cos of recent directions: loggers report a few thousand distinct values,
+  // so most seconds reuse one instead of calling the functions again.
+  struct Trig {
+    uint32_t bits = 0xFFFFFFFFu;  // a NaN pattern no finite direction has
+    double sin = 0.0;
+    double cos = 0.0;
+  };
+  std::array<Trig, 4096> trig_{};
   double previous_[2] = {0.0, 0.0};
   int run_ = 0;  // covered seconds in a row, up to 2 remembered
 };

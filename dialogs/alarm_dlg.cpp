@@ -1,11 +1,11 @@
 #include "dialogs/alarm_dlg.h"
 
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QScreen>
-#include <QTableWidget>
 
 #include "core/format_fixed.h"
+#include "grid/grid_ctrl.h"
+#include "widgets/message_helpers.h"
 #include "widgets/nex_button.h"
 #include "widgets/nex_text.h"
 
@@ -13,9 +13,10 @@ namespace ws {
 
 namespace {
 
-constexpr int kWidth = 330;
-constexpr int kHeight = 300;
-const QRect kGridRect(16, 64, kWidth - 32, 6 * 26 + 2);
+constexpr int kWidth = 376;
+constexpr int kGridLeft = 16;
+constexpr int kGridTop = 66;
+constexpr int kGridWidth = kWidth - 2 * kGridLeft;
 constexpr ColorRef kCellColour = 0xE0FFFF;
 
 }  // namespace
@@ -23,16 +24,23 @@ constexpr ColorRef kCellColour = 0xE0FFFF;
 CAlarmDlg::CAlarmDlg(const QString& iconFamily, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Alarm"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
-  setFixedSize(kWidth, kHeight);
 
-  m_pGrid = new QTableWidget(this);
+  m_pGrid = new CGridCtrl(this);
   m_pGrid->setObjectName(QString::number(kGridId));
-  m_pGrid->setGeometry(kGridRect);
+  m_pGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_pGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int gridHeight = kRows * m_pGrid->GetRowHeight() + 2 * m_pGrid->frameWidth();
+  const QRect gridRect(kGridLeft, kGridTop, kGridWidth, gridHeight);
+  m_pGrid->setGeometry(gridRect);
+  const int height = kGridTop + gridHeight + 12 + 44 + 12;
+  setFixedSize(kWidth, height);
+  setProperty(kNeverBlockedProperty, true);
 
   // Title box across the grid's width.
   m_pTitle = new CNexText(this);
   m_pTitle->m_nId = kTitleId;
-  m_pTitle->setGeometry(QRect(QPoint(kGridRect.left() - 6, 5), QPoint(kGridRect.right() - 11, 55)));
+  // As wide as the grid's cells, so that its two columns fill the grid exactly.
+  m_pTitle->setGeometry(gridRect.left(), 5, gridRect.width() - 2 * m_pGrid->frameWidth(), 51);
   m_pTitle->Setup(0x00FFFF, 0x4080FF, 7, 2);
   m_pTitle->m_fSizeFraction = 0.7f;
   m_pTitle->m_bBorder = true;
@@ -48,11 +56,11 @@ CAlarmDlg::CAlarmDlg(const QString& iconFamily, QWidget* parent) : QDialog(paren
   m_pAck->m_IconColour = 0x008000;
   m_pAck->m_IconAngle = 0;
   m_pAck->m_IconOutline = 1;
-  m_pAck->setGeometry(kWidth / 2 - 70, kHeight - 56, 140, 44);
+  m_pAck->setGeometry(kWidth / 2 - 70, height - 56, 140, 44);
   connect(m_pAck, &QPushButton::clicked, this, &CAlarmDlg::OnAck);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
+    move(screen->availableGeometry().center() - QPoint(kWidth / 2, height / 2));
   }
 }
 
@@ -81,43 +89,35 @@ void CAlarmDlg::ShowEntry(int stack, int level, double speed, const SystemTime& 
 }
 
 void CAlarmDlg::Fill() {
-  m_pGrid->clear();
-  m_pGrid->setRowCount(kRows);
-  m_pGrid->setColumnCount(kColumns);
-  m_pGrid->horizontalHeader()->hide();
-  m_pGrid->verticalHeader()->hide();
-  m_pGrid->setColumnWidth(0, 80);
+  m_pGrid->DeleteAllItems();
+  m_pGrid->SetRowCount(kRows);
+  m_pGrid->SetColumnCount(kColumns);
+  m_pGrid->SetFixedColumnCount(1);
+  m_pGrid->SetColumnWidth(0, 80);
   const int second = m_pTitle->width() - 80;
-  if (second >= 0) m_pGrid->setColumnWidth(1, second);
-  auto cell = [this](int r, int c, const QString& text, bool fixed) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignCenter);
-    item->setFlags(Qt::ItemIsEnabled);
-    if (!fixed) item->setBackground(QColor(RedOf(kCellColour), GreenOf(kCellColour), BlueOf(kCellColour)));
-    m_pGrid->setItem(r, c, item);
-  };
-  const QString labels[kRows] = {QStringLiteral("Stack"), QStringLiteral("Data"), QStringLiteral("Date"),
-                                 QString(), QString(), QString()};
-  for (int r = 0; r < kRows; ++r) {
-    cell(r, 0, labels[r], true);
-    cell(r, 1, QString(), false);
-  }
+  if (second >= 0) m_pGrid->SetColumnWidth(1, second);
+  m_pGrid->SetDefaultBkColour(kCellColour);
+  m_pGrid->SetItemText(0, 0, QStringLiteral("Stack"));
+  m_pGrid->SetItemText(1, 0, QStringLiteral("Data"));
+  m_pGrid->SetItemText(2, 0, QStringLiteral("Date"));
+
   m_pTitle->m_TextColor = 0x000000;
   m_pTitle->m_FillColor = LevelColour(m_nLevel);
   m_pTitle->m_TextOutlineColor = LevelColour(m_nLevel);
   m_pTitle->SetText(TitleWord(m_nLevel));
-  m_pGrid->item(0, 1)->setText(QString::number(m_nStack + 1));
-  m_pGrid->item(1, 1)->setText(QString::fromStdString(FormatC("%3.1f m/s", m_dSpeed)));
+
+  m_pGrid->SetItemText(0, 1, QString::number(m_nStack + 1));
+  m_pGrid->SetItemText(1, 1, QString::fromStdString(FormatC("%3.1f m/s", m_dSpeed)));
   const SystemTime& t = m_Time;
-  m_pGrid->item(2, 1)->setText(QString::fromStdString(
-      FormatC("%d.%d.%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute, t.second)));
+  m_pGrid->SetItemText(
+      2, 1, QString::fromStdString(FormatC("%d.%d.%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute, t.second)));
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 1; c < kColumns; ++c) m_pGrid->SetItemReadOnly(r, c);
+  }
+  m_pGrid->Refresh();
 }
 
-QString CAlarmDlg::CellText(int row, int col) const {
-  const QTableWidgetItem* item = m_pGrid->item(row, col);
-  return item ? item->text() : QString();
-}
-
+QString CAlarmDlg::CellText(int row, int col) const { return m_pGrid->GetItemText(row, col); }
 void CAlarmDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Fill();

@@ -11,10 +11,9 @@
 #include "core/colour_math.h"
 #include "core/system_time.h"
 
-class QTableWidget;
-
 namespace ws {
 
+class CGridCtrl;
 class CNexButton;
 class CNexText;
 
@@ -47,6 +46,7 @@ class CAlarmDlg : public QDialog {
   double Speed() const { return m_dSpeed; }
   // Text of a table cell (row 0..5, column 0..1).
   QString CellText(int row, int col) const;
+  CGridCtrl* Grid() const { return m_pGrid; }
   CNexText* TitleBox() const { return m_pTitle; }
   CNexButton* AckButton() const { return m_pAck; }
 
@@ -60,7 +60,7 @@ class CAlarmDlg : public QDialog {
  private:
   void OnAck();
 
-  QTableWidget* m_pGrid = nullptr;  // the station's grid control once it lands
+  CGridCtrl* m_pGrid = nullptr;
   CNexText* m_pTitle = nullptr;
   CNexButton* m_pAck = nullptr;
   int m_nStack = 0;

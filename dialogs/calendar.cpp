@@ -9,7 +9,7 @@ namespace ws {
 
 namespace {
 
-constexpr int kLegendHeight = 36;
+constexpr int kLegendHeight = 50;  // the swatches and two lines of text
 
 QString IdName(int id) { return QString::number(id); }
 
@@ -24,7 +24,9 @@ CCalendar::CCalendar(QWidget* parent)
       m_Cancel(new QPushButton(QStringLiteral("Cancel"), this)),
       m_FillHoles(new QPushButton(QStringLiteral("Fill holes"), this)),
       m_Legend(new QLabel(this)) {
-  setModal(true);
+  // Modal over its owner only: the alarm list, a window of its own, keeps
+  // answering its ACK while the calendar is open.
+  setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
   resize(kInitialSide, kInitialSide);
   m_Calendar->setObjectName(IdName(kCalendarId));
   m_Ok->setObjectName(IdName(kOkId));

@@ -7,12 +7,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "core/colour_math.h"
+#include "dialogs/calendar.h"
 #include "dialogs/colour_swatch.h"
 #include "dialogs/ip_address_edit.h"
 #include "dialogs/sound_preview.h"
@@ -76,6 +78,12 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   setWindowTitle(QStringLiteral("CONFIGURATION"));
   m_ChooseColour = [this](uint32_t start) { return PlatformColour(this, start); };
   m_ChooseFile = [this](const QString& folder) { return PlatformWavFile(this, folder); };
+  m_Help = [this] {
+    // For reference only: the day chosen is not used.
+    CCalendar calendar(this);
+    calendar.setWindowModality(Qt::WindowModal);
+    calendar.exec();
+  };
 
   auto* left = new QVBoxLayout;
   left->addWidget(BuildProgramTitle());
@@ -105,7 +113,7 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   top->addLayout(left, 0, 0);
   top->addWidget(m_Grid, 0, 1);
   top->addLayout(buttons, 1, 0, 1, 2);
-  top->setColumnStretch(1, 1);
+  top->setColumnStretch(0, 1);
 
   ShowValues();
 }
@@ -197,7 +205,8 @@ QWidget* CConfig::BuildAlarmSettings() {
   Register(kIdLampAddress, m_LampAddress);
   lampLayout->addWidget(m_LampEnable);
   lampLayout->addWidget(new QLabel(QStringLiteral("IP Address"), lamp));
-  lampLayout->addWidget(m_LampAddress, 1);
+  lampLayout->addWidget(m_LampAddress);
+  lampLayout->addStretch(1);
 
   auto* mode = new QGroupBox(QStringLiteral("Sound Mode"), group);
   auto* modeLayout = new QHBoxLayout(mode);
@@ -272,7 +281,10 @@ QWidget* CConfig::BuildColourSettings() {
 void CConfig::BuildStackGrid() {
   m_Grid = new StackGrid(this);
   Register(kIdStackGrid, m_Grid->control());
-  m_Grid->setMinimumWidth(340);
+  // As wide as its columns and a scroll bar; the settings on the left take the rest.
+  int columns = 0;
+  for (int w : StackGrid::kWidths) columns += w;
+  m_Grid->setFixedWidth(columns + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 6);
   connect(m_StackCount, &QComboBox::currentIndexChanged, this, &CConfig::OnStackCountChanged);
 }
 
@@ -298,7 +310,6 @@ void CConfig::ShowValues() {
   m_Colours = form.colours;
   RefreshSwatches();
   m_Rows = form.rows;
-  m_ShownCount = static_cast<int>(m_Rows.size());
   FillGrid();
 }
 
@@ -397,7 +408,6 @@ void CConfig::FillGrid() {
   while (static_cast<int>(m_Rows.size()) < count) {
     m_Rows.push_back(RowFromStack(m_Settings->stacks[m_Rows.size()]));
   }
-  m_ShownCount = std::max(m_ShownCount, count);
   m_Grid->SetRows(std::span<const ConfigStackRow>(m_Rows.data(), static_cast<size_t>(count)));
 }
 

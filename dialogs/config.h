@@ -101,7 +101,7 @@ class CConfig : public QDialog {
   using FileChooser = std::function<QString(const QString& folder)>;
   void SetColourChooser(ColourChooser chooser) { m_ChooseColour = std::move(chooser); }
   void SetFileChooser(FileChooser chooser) { m_ChooseFile = std::move(chooser); }
-  // Not owned; null restores the dialog's own player.
+  // Not owned (it must outlive the dialog); null restores the dialog's own player.
   void SetSoundPreview(SoundPreview* preview);
   // F1: by default the calendar, for reference (its answer is not used).
   void SetHelpHandler(std::function<void()> handler) { m_Help = std::move(handler); }
@@ -144,10 +144,9 @@ class CConfig : public QDialog {
   QString m_Workdir;
   // Rows of every stack shown so far, from stack 0; the grid shows the first
   // stackCount of them.
-  std::vector<ConfigStackRow> m_Rows;
+  std::vector<ConfigStackRow> m_Rows;  // never shorter than the grid
   // The swatches' colours, taken into the copy only on OK.
   ConfigColours m_Colours;
-  int m_ShownCount = 0;
 
   std::map<int, QWidget*> m_Controls;
   std::map<int, CColourSwatch*> m_Swatches;

@@ -13,18 +13,19 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(0);
-  const QRegularExpression threeDigits(QStringLiteral("[0-9]{0,3}"));
+  // 0..255 only: a larger number cannot be typed, rather than being cut to 255.
+  const QRegularExpression threeDigits(QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[0-9]{1,2})?"));
   for (size_t i = 0; i < m_Fields.size(); ++i) {
     auto* field = new QLineEdit(this);
     field->setValidator(new QRegularExpressionValidator(threeDigits, field));
     field->setAlignment(Qt::AlignCenter);
     field->setMaxLength(3);
     field->setFrame(false);
-    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 6);
     field->installEventFilter(this);
     m_Fields[i] = field;
     if (i > 0) row->addWidget(new QLabel(QStringLiteral("."), this));
-    row->addWidget(field, 1);
+    row->addWidget(field);
     if (i + 1 < m_Fields.size()) {
       connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
         if (text.size() == 3) {
@@ -49,7 +50,7 @@ void CIpAddressEdit::SetAddress(uint32_t host) {
 uint32_t CIpAddressEdit::Address() const {
   uint32_t host = 0;
   for (const QLineEdit* field : m_Fields) {
-    const uint32_t part = std::min(field->text().toUInt(), 255u);  // blank: 0
+    const uint32_t part = std::min(field->text().toUInt(), 255u);  // blank: 0; 255 at most
     host = host << 8 | part;
   }
   return host;

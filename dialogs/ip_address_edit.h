@@ -1,6 +1,6 @@
 // CIpAddressEdit, the four-field IPv4 editor of the configuration dialog: four
-// boxes of 0..255 separated by dots. A blank field reads as 0, a number above
-// 255 as 255; '.' or a third digit moves on to the next field.
+// boxes of 0..255 separated by dots. A blank field reads as 0 and a number
+// above 255 cannot be typed; '.' or a third digit moves on to the next field.
 #pragma once
 
 #include <QFrame>

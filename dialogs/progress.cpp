@@ -1,5 +1,6 @@
 #include "dialogs/progress.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -8,7 +9,7 @@
 namespace ws {
 
 CProgress::CProgress(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
       m_Bar(new QProgressBar(this)),
       m_Text(new QLabel(this)),
       m_Cancel(new QPushButton(QStringLiteral("Cancel"), this)) {
@@ -49,6 +50,11 @@ void CProgress::Show() {
 void CProgress::showEvent(QShowEvent* event) {
   Centre();
   QWidget::showEvent(event);
+}
+
+void CProgress::closeEvent(QCloseEvent* event) {
+  // Only its owner hides it (Alt+F4 on it must not leave a dump running unseen).
+  event->ignore();
 }
 
 void CProgress::Arrange() {

@@ -1,79 +1,88 @@
 #include "dialogs/stack_grid.h"
 
-#include <QHeaderView>
-#include <QTableWidget>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
-#include "core/colour_math.h"
+#include <algorithm>
+
+#include "grid/grid_ctrl.h"
 
 namespace ws {
 namespace {
 
-constexpr uint32_t kCellBackground = 0xE0FFFF;
+constexpr ColorRef kCellBackground = 0xE0FFFF;
 
-QTableWidget* Table(QWidget* w) { return static_cast<QTableWidget*>(w); }
-
-QColor ToQColor(uint32_t c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-
-QTableWidgetItem* TextItem(const QString& text, bool editable) {
-  auto* item = new QTableWidgetItem(text);
-  item->setTextAlignment(Qt::AlignCenter);
-  item->setBackground(ToQColor(kCellBackground));
-  if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-  return item;
-}
+CGridCtrl* Grid(QWidget* w) { return static_cast<CGridCtrl*>(w); }
 
 }  // namespace
 
 StackGrid::StackGrid(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* table = new QTableWidget(0, kColumns, this);
-  table->setHorizontalHeaderLabels({QStringLiteral("Stack"), QStringLiteral("Title"),
-                                    QStringLiteral("IP Address"), QStringLiteral("Direct Enable")});
-  table->verticalHeader()->hide();
-  for (int c = 0; c < kColumns; ++c) table->setColumnWidth(c, kWidths[static_cast<size_t>(c)]);
-  m_Control = table;
-  layout->addWidget(table);
+  auto* grid = new CGridCtrl(this);
+  grid->SetDefaultBkColour(kCellBackground);
+  m_Control = grid;
+  grid->installEventFilter(this);
+  layout->addWidget(grid);
+  SetRows({});
 }
 
 void StackGrid::SetRows(std::span<const ConfigStackRow> rows) {
-  QTableWidget* table = Table(m_Control);
-  table->setRowCount(0);
-  table->setRowCount(static_cast<int>(rows.size()));
+  CGridCtrl* grid = Grid(m_Control);
+  grid->DeleteAllItems();
+  grid->SetColumnCount(kColumns);
+  grid->SetRowCount(static_cast<int>(rows.size()) + 1);
+  grid->SetFixedRowCount(1);
+  grid->SetFixedColumnCount(1);
+  static const char* const headings[kColumns] = {"Stack", "Title", "IP Address", "Direct Enable"};
+  for (int c = 0; c < kColumns; ++c) {
+    grid->SetColumnWidth(c, kWidths[static_cast<size_t>(c)]);
+    grid->SetItemText(0, c, QString::fromLatin1(headings[c]));
+  }
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-    table->setItem(i, kColumnStack, TextItem(QStringLiteral("#%1").arg(i + 1), false));
+    grid->SetItemText(i + 1, kColumnStack, QStringLiteral("#%1").arg(i + 1));
+    grid->SetCellType(i + 1, kColumnDirect, CGridCtrl::kCheckCell);
     SetRow(i, rows[static_cast<size_t>(i)]);
   }
 }
 
 void StackGrid::SetRow(int stack, const ConfigStackRow& row) {
-  QTableWidget* table = Table(m_Control);
-  if (stack < 0 || stack >= table->rowCount()) return;
-  table->setItem(stack, kColumnTitle, TextItem(row.title, true));
-  table->setItem(stack, kColumnAddress, TextItem(row.address, true));
-  auto* tick = TextItem(QString(), false);
-  tick->setFlags(tick->flags() | Qt::ItemIsUserCheckable);
-  tick->setCheckState(row.directEnable ? Qt::Checked : Qt::Unchecked);
-  table->setItem(stack, kColumnDirect, tick);
+  CGridCtrl* grid = Grid(m_Control);
+  const int r = stack + 1;
+  if (stack < 0 || r >= grid->GetRowCount()) return;
+  grid->SetItemText(r, kColumnTitle, row.title);
+  grid->SetItemText(r, kColumnAddress, row.address);
+  grid->SetItemCheck(r, kColumnDirect, row.directEnable);
 }
 
 std::vector<ConfigStackRow> StackGrid::Rows() const {
-  const QTableWidget* table = Table(m_Control);
+  const CGridCtrl* grid = Grid(m_Control);
   std::vector<ConfigStackRow> rows;
-  for (int i = 0; i < table->rowCount(); ++i) {
-    rows.push_back({table->item(i, kColumnTitle)->text(), table->item(i, kColumnAddress)->text(),
-                    table->item(i, kColumnDirect)->checkState() == Qt::Checked});
+  for (int r = 1; r < grid->GetRowCount(); ++r) {
+    rows.push_back({grid->GetItemText(r, kColumnTitle), grid->GetItemText(r, kColumnAddress),
+                    grid->GetItemCheck(r, kColumnDirect)});
   }
   return rows;
 }
 
-int StackGrid::RowCount() const { return Table(m_Control)->rowCount(); }
+int StackGrid::RowCount() const { return std::max(0, Grid(m_Control)->GetRowCount() - 1); }
+
+bool StackGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_Control && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      CGridCtrl* grid = Grid(m_Control);
+      if (grid->currentIndex().isValid()) grid->edit(grid->currentIndex());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
 
 void StackGrid::FocusCell(int stack, int column) {
-  QTableWidget* table = Table(m_Control);
-  table->setFocus();
-  table->setCurrentCell(stack, column);
+  CGridCtrl* grid = Grid(m_Control);
+  grid->setFocus();
+  grid->SetFocusCell(stack + 1, column);
 }
 
 }  // namespace ws

@@ -38,6 +38,10 @@ class StackGrid : public QWidget {
   // The grid control itself, for the dialog's identifier.
   QWidget* control() const { return m_Control; }
 
+ protected:
+  // Enter on a cell opens its in-place edit: it never reaches the dialog's OK.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QWidget* m_Control = nullptr;
 };

@@ -35,13 +35,11 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent) {
 
   // Every row has the same height and no row is ever measured: a table of
   // 172,798 rows lays out in constant time per change.
-  m_nRowHeight = fontMetrics().height() + 6;
   m_pRowHeader->setSectionResizeMode(QHeaderView::Fixed);
-  m_pRowHeader->setDefaultSectionSize(m_nRowHeight);
   m_pColumnHeader->setSectionResizeMode(QHeaderView::Interactive);
   m_pColumnHeader->setStretchLastSection(false);
   m_pColumnHeader->setDefaultSectionSize(kDefaultColumnWidth);
-  m_pColumnHeader->setFixedHeight(m_nRowHeight);
+  ApplyRowHeight(fontMetrics().height() + kRowPadding);
 
   setShowGrid(false);  // the delegate draws the lines, in the grid's own colour
   setWordWrap(false);
@@ -103,10 +101,21 @@ int CGridCtrl::GetColumnWidth(int col) const {
 
 void CGridCtrl::SetRowHeight(int height) {
   if (height < 1) return;
+  m_bRowHeightSet = true;
+  ApplyRowHeight(height);
+}
+
+void CGridCtrl::ApplyRowHeight(int height) {
   m_nRowHeight = height;
   m_pRowHeader->setDefaultSectionSize(height);
   m_pColumnHeader->setFixedHeight(height);
   updateGeometries();
+}
+
+void CGridCtrl::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange && !m_bRowHeightSet && m_pRowHeader)
+    ApplyRowHeight(fontMetrics().height() + kRowPadding);
 }
 
 void CGridCtrl::ApplyColumnWidth(int col) {
@@ -155,6 +164,21 @@ void CGridCtrl::updateGeometries() {
   m_pCorner->setGeometry(body.left() - width, body.top() - height, width, height);
   m_pCorner->show();
   m_pCorner->raise();
+}
+
+// --- editing ------------------------------------------------------------------
+
+bool CGridCtrl::EndEdit(bool commit) {
+  QWidget* editor = m_pDelegate->OpenEditor();
+  if (!editor || !editor->isVisible()) return false;
+  if (commit) commitData(editor);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
+  return true;
+}
+
+bool CGridCtrl::IsEditing() const {
+  const QWidget* editor = m_pDelegate->OpenEditor();
+  return editor && editor->isVisible();
 }
 
 // --- selection ----------------------------------------------------------------
@@ -218,6 +242,8 @@ int CGridCtrl::FocusCol() const {
 }
 
 QWidget* CGridCtrl::CornerCell() const { return m_pCorner; }
+
+void CGridCtrl::keyboardSearch(const QString&) {}
 
 void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   if (event == QKeySequence::Copy) {

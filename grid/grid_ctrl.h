@@ -17,6 +17,8 @@
 //  - Small tables (alarm list, stack table): the plain text store. DeleteAllItems,
 //    SetRowCount / SetColumnCount (totals), SetFixedRowCount / SetFixedColumnCount,
 //    SetColumnWidth, SetDefaultBkColour(0xE0FFFF), then SetItemText per cell.
+//    A check-box cell shows its box only; a text stored in it is kept and read
+//    back but not painted.
 //    Alarm list: SetItemReadOnly(r, c) for the cells the operator must not change
 //    (cells are editable unless marked so, or SetEditable(false) for the whole grid).
 //    Stack table: title and address cells stay editable (double click, F2 or typing
@@ -64,6 +66,7 @@ class CGridCtrl : public QTableView {
   static constexpr ColorRef kNoColour = CGridModel::kNoColour;
   static constexpr int kDefaultColumnWidth = 80;
   static constexpr int kDefaultFontPixels = 12;  // "Arial" (Liberation Sans here)
+  static constexpr int kRowPadding = 6;          // row height = font height + this
 
   explicit CGridCtrl(QWidget* parent = nullptr);
   ~CGridCtrl() override;
@@ -87,7 +90,8 @@ class CGridCtrl : public QTableView {
   // Width in pixels (>= 0) of a column; new columns get kDefaultColumnWidth.
   bool SetColumnWidth(int col, int width);
   int GetColumnWidth(int col) const;
-  // Height of every row, the fixed header row included.
+  // Height of every row, the fixed header row included. Until it is set, it
+  // follows the font (a new font gives a new height).
   void SetRowHeight(int height);
   int GetRowHeight() const { return m_nRowHeight; }
 
@@ -126,7 +130,17 @@ class CGridCtrl : public QTableView {
   // Repaints every cell now (setters schedule a repaint by themselves).
   void Refresh() { m_pModel->Refresh(); }
 
+  // --- editing -------------------------------------------------------------------
+  // Ends an open in-place edit: `commit` keeps the typed text as Enter does,
+  // otherwise it is dropped as with Escape. Owners call it before they read the
+  // rows back (a shortcut can press OK without the edit losing the focus).
+  // False when no edit was open.
+  bool EndEdit(bool commit = true);
+  bool IsEditing() const;
+
   // --- selection -----------------------------------------------------------------
+  // Mouse: a text too long for its cell shows whole as a tool tip.
+  //
   // The selected data cells as text: one line per row of the selection's bounding
   // block, cells separated by tabs, lines by '\n', unselected cells inside the
   // block empty. Empty when nothing is selected.
@@ -148,11 +162,16 @@ class CGridCtrl : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // No jump to a cell by typing its first letters: on the report's table that
+  // search would format every row it passes.
+  void keyboardSearch(const QString& search) override;
   void updateGeometries() override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void ApplyStructure();
   void ApplyColumnWidth(int col);
+  void ApplyRowHeight(int height);
 
   CGridModel* m_pModel = nullptr;  // child of this control
   CGridHeader* m_pColumnHeader = nullptr;
@@ -161,6 +180,7 @@ class CGridCtrl : public QTableView {
   CGridDelegate* m_pDelegate = nullptr;
   std::vector<int> m_ColumnWidths;  // one per grid column
   int m_nRowHeight = 0;
+  bool m_bRowHeightSet = false;  // by the owner; otherwise it follows the font
   bool m_bApplying = false;
 };
 

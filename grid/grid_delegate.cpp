@@ -1,11 +1,15 @@
 #include "grid/grid_delegate.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QToolTip>
 
 #include "grid/grid_model.h"
 #include "grid/grid_paint.h"
@@ -89,7 +93,30 @@ QWidget* CGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     line->setAlignment(Qt::AlignCenter);
     line->setFrame(false);
   }
+  m_Editor = editor;
   return editor;
+}
+
+void CGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+  if (m_Editor == editor) m_Editor = nullptr;
+  QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+bool CGridDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                              const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (!event || !view || event->type() != QEvent::ToolTip) return false;
+  const int row = m_Model.GridRow(index);
+  const int col = m_Model.GridCol(index);
+  if (!m_Model.IsValid(row, col) || m_Model.GetCellType(row, col) == CGridModel::kCheckCell)
+    return false;
+  const QString text = m_Model.GetItemText(row, col);
+  if (!CellTextFits(option.fontMetrics, option.rect, text)) {
+    QToolTip::showText(event->globalPos(), text, view, option.rect);
+    return true;
+  }
+  QToolTip::hideText();
+  event->ignore();
+  return true;
 }
 
 bool CGridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 namespace ws {
@@ -21,6 +22,13 @@ class CGridDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+  // The in-place edit open now, or null.
+  QWidget* OpenEditor() const { return m_Editor; }
+
+  // A text cut short in its cell shows in full as a tool tip.
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override;
 
   // The square a check-box cell draws its tick in, centred in the cell.
   static QRect CheckRect(const QStyleOptionViewItem& option);
@@ -34,6 +42,9 @@ class CGridDelegate : public QStyledItemDelegate {
   // The check-box cell a left button went down on: only a release on the same
   // cell toggles it, so a drag that ends on a check box leaves it alone.
   QPersistentModelIndex m_PressedCheck;
+  // The view opens one editor at a time; the pointer clears itself when Qt
+  // deletes the editor.
+  mutable QPointer<QWidget> m_Editor;
 };
 
 }  // namespace ws

@@ -64,7 +64,7 @@ class CGridModel : public QAbstractTableModel {
   // Own background of a cell; kNoColour gives the cell back to the default.
   bool SetItemBkColour(int row, int col, ColorRef colour);
   // The background the cell is painted with: own colour, else the row source's,
-  // else the fixed or default background.
+  // else the fixed or default background; kNoColour outside the grid.
   ColorRef GetItemBkColour(int row, int col) const;
   bool SetItemReadOnly(int row, int col, bool readOnly);
   bool IsItemReadOnly(int row, int col) const;

@@ -15,6 +15,10 @@ constexpr int kTextMargin = 2;
 
 }  // namespace
 
+bool CellTextFits(const QFontMetrics& metrics, const QRect& cell, const QString& text) {
+  return metrics.horizontalAdvance(text) <= cell.width() - 1 - 2 * kTextMargin;
+}
+
 void PaintCellText(QPainter& painter, const QRect& cell, const QString& text, ColorRef colour) {
   if (text.isEmpty()) return;
   const QRect area = cell.adjusted(kTextMargin, 0, -kTextMargin, 0);

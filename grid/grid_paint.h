@@ -7,6 +7,7 @@
 
 #include "core/colour_math.h"
 
+class QFontMetrics;
 class QPainter;
 
 namespace ws {
@@ -19,6 +20,9 @@ constexpr ColorRef kFixedShadowColour = 0x808080;
 // Text of a cell: one line, centred both ways; cut with an ellipsis when wider
 // than the cell.
 void PaintCellText(QPainter& painter, const QRect& cell, const QString& text, ColorRef colour);
+
+// Whether PaintCellText shows the text whole in that cell.
+bool CellTextFits(const QFontMetrics& metrics, const QRect& cell, const QString& text);
 
 // A fixed (heading) cell: filled, raised bevel, centred text.
 void PaintFixedCell(QPainter& painter, const QRect& cell, const QString& text, ColorRef fill,

@@ -19,10 +19,11 @@ class GridRowSource {
   virtual ~GridRowSource() = default;
 
   // The text of the cell at grid row `row` (fixed rows counted, so the first data
-  // row under one header row is row 1) and grid column `col`. Called only for rows
-  // and columns inside the grid, possibly many times for the same cell, always on
-  // the GUI thread; it must be cheap (format on the spot, no I/O) and must not
-  // change the grid. Rows the source knows nothing of yet return an empty text.
+  // row under one header row is row 1) and grid column `col`. Called only for
+  // cells inside the grid, fixed ones too unless the grid stores a text for them;
+  // possibly many times for the same cell, always on the GUI thread. It must be
+  // cheap (format on the spot, no I/O) and must not change the grid. Rows the
+  // source knows nothing of yet return an empty text.
   virtual QString CellText(int row, int col) const = 0;
 
   // The background colour (COLORREF 0x00BBGGRR) the source gives the cell, or

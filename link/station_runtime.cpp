@@ -221,8 +221,14 @@ void StationRuntime::CreateStack(int i) {
 }
 
 void StationRuntime::DestroyStacks() {
+  for (int i = 0; i < kMaxStacks; ++i) DestroyStack(i);
+  m_Recorder->Close();
+}
+
+void StationRuntime::DestroyStack(int stack) {
   // Deleted later: a window may rebuild from inside a link's own notification.
-  for (size_t i = 0; i < m_Links.size(); ++i) {
+  const auto i = static_cast<size_t>(stack);
+  {
     if (m_PollTimers[i]) {
       m_PollTimers[i]->stop();
       m_PollTimers[i]->disconnect(this);
@@ -243,7 +249,6 @@ void StationRuntime::DestroyStacks() {
     }
     m_Assemblers[i] = ReplyAssembler{};
   }
-  m_Recorder->Close();
 }
 
 void StationRuntime::StartTimers() {
@@ -313,14 +318,36 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   StopTimers();
   const int newCount = ValidStackCount(m_Settings->stackCount);
   if (newCount != oldCount) {
-    // The cascade keeps the stack count it judges and snapshots; links, poll
-    // timers and record handles of the old stacks go, the new ones start over.
-    DestroyStacks();
+    // The cascade keeps the stack count it judges and snapshots; the averages of
+    // every stack start over. A stack that stays, at the same address, keeps its
+    // link, its poll and its live values: its recording must not lose the
+    // seconds a new link would take to answer. Removed stacks, stacks with a new
+    // address and new stacks start over from 0/0 on a link of their own.
+    std::array<bool, kMaxStacks> kept{};
+    std::array<Sample, kMaxStacks> live{};
+    for (int i = 0; i < std::min(oldCount, newCount); ++i) {
+      const auto ui = static_cast<size_t>(i);
+      kept[ui] = m_Links[ui] && m_Settings->stacks[ui].loggerAddress == oldAddress[ui];
+      live[ui] = Sample{m_Cascade->Stack(i).direction, m_Cascade->Stack(i).speed};
+    }
+    for (int i = 0; i < kMaxStacks; ++i) {
+      if (!kept[static_cast<size_t>(i)]) DestroyStack(i);
+    }
+    m_Recorder->Close();
     m_Cascade->Rebuild(newCount, m_Settings->statisticsSnapshot);
     m_StackCount = newCount;
     (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
     CheckRecording();
-    for (int i = 0; i < m_StackCount; ++i) CreateStack(i);
+    for (int i = 0; i < m_StackCount; ++i) {
+      const auto ui = static_cast<size_t>(i);
+      if (!kept[ui]) {
+        CreateStack(i);
+        continue;
+      }
+      StackStatistics& s = m_Cascade->Stack(i);
+      s.direction = live[ui].direction;
+      s.speed = live[ui].speed;
+    }
     if (m_Selected >= m_StackCount) m_Selected = 0;
     if (m_Dump->Running() && m_Dump->Stack() >= m_StackCount) AbandonDump();
     // Every link is new: nothing answers the page last sent.

@@ -88,7 +88,9 @@ class StationRuntime final : public QObject {
 
   // The configuration dialog's OK: takes the edited record over the live one,
   // saves it, reconnects stacks whose address changed and rebuilds the per-stack
-  // machinery when the number of stacks changed; restarts timers 1 and 3..7.
+  // machinery when the number of stacks changed (stacks that stay at the same
+  // address keep their links and live values, so they record without a gap);
+  // restarts timers 1 and 3..7.
   void ApplySettings(const Settings& edited);
   // Saves the live record (the gauge panel's splitter moved). Refused while the
   // record is only the defaults standing in for a file that exists but could not
@@ -97,6 +99,8 @@ class StationRuntime final : public QObject {
   bool SaveSettings();
 
   const Settings& settings() const { return *m_Settings; }
+  // The clock the runtime judges "today" and "now" by.
+  const Clock& clock() const { return m_Clock; }
   Settings& mutableSettings() { return *m_Settings; }
   const QString& workdir() const { return m_Workdir; }
   int stackCount() const { return m_StackCount; }
@@ -203,6 +207,8 @@ class StationRuntime final : public QObject {
 
   void CreateStack(int i);
   void DestroyStacks();
+  // Drops one stack's link and timers (the record files are the recorder's).
+  void DestroyStack(int stack);
   void StartTimers();
   void StopTimers();
   void ApplyAlarmConfig();

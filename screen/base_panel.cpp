@@ -16,6 +16,9 @@ namespace {
 // width for the dashes of a silent logger.
 constexpr float kValueOffsetX = -0.25f;
 constexpr float kOffsetY = 0.05f;
+// The readout's digits are sized by its height: above this height-to-width
+// ratio "88.8" and the unit no longer fit beside each other.
+constexpr double kMaxValueAspect = 0.45;
 
 }  // namespace
 
@@ -29,6 +32,12 @@ QString CBasePanel::SpeedUnit() const {
 }
 
 void CBasePanel::MakeTiles(int count) {
+  // Stacks that come into use show nothing of what they showed when last in use
+  // until their loggers answer.
+  for (int i = TileCount(); i < count; ++i) {
+    m_Direction[static_cast<size_t>(i)] = 0.0f;
+    m_Speed[static_cast<size_t>(i)] = 0.0f;
+  }
   for (CIndicator* tile : m_Tiles) delete tile;
   m_Tiles.clear();
   m_TileRects.fill(QRect());
@@ -45,6 +54,7 @@ void CBasePanel::MakeTiles(int count) {
     fnd->m_OffsetX = kValueOffsetX;
     fnd->m_OffsetY = kOffsetY;
     tile->m_nCornerRadius = 0;
+    tile->m_dMaxValueAspect = kMaxValueAspect;
     // Never placed until a layout gives it a cell (the grid may hold fewer cells).
     tile->setGeometry(QRect());
     connect(tile, &CIndicator::notify, this, &CBasePanel::OnTileNotify);
@@ -88,6 +98,7 @@ void CBasePanel::Layout() {
       const QRect place(c * cw + gx / 2, r * ch, cw - gx, ch - gy);
       m_TileRects[static_cast<size_t>(k)] = place;
       m_Tiles[static_cast<size_t>(k)]->setGeometry(place);
+      m_Tiles[static_cast<size_t>(k)]->Layout();
     }
   }
   update();
@@ -110,9 +121,11 @@ void CBasePanel::SetState(int stack, int state) {
     }
     return;
   }
+  const QString unit = SpeedUnit();
+  if (fnd->m_bNoData || fnd->m_Unit != unit || fnd->m_OffsetX != kValueOffsetX) fnd->update();
   fnd->m_OffsetX = kValueOffsetX;
   fnd->m_OffsetY = kOffsetY;
-  fnd->SetUnit(SpeedUnit());
+  fnd->SetUnit(unit);
   fnd->m_bNoData = false;
   ColorRef body = 0xFFFFFF;
   if (m_pSettings) {

@@ -48,10 +48,14 @@ void CIndicator::Setup(const QString& title, const QString& caption, bool partne
   m_pFnd->Init(glow, decimals);
   // The tile answers clicks on the value area itself.
   m_pFnd->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // The readout fills its whole rectangle: a new value repaints the readout
+  // alone, not the tile and the panel beneath it.
+  m_pFnd->setAttribute(Qt::WA_OpaquePaintEvent);
 
   if (!m_pLcd) m_pLcd = new CLcd(this);
   m_pLcd->setObjectName(QString::number(m_nId + 3));
   m_pLcd->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_pLcd->setAttribute(Qt::WA_OpaquePaintEvent);
   m_pLcd->SetText(QStringLiteral("0"));
   m_pLcd->hide();
 
@@ -101,6 +105,9 @@ void CIndicator::SetBodyColour(ColorRef colour) {
   m_BodyColor = colour;
   const ColorRef digit = DigitColourOf(colour);
   const ColorRef edge = EdgeColourOf(colour);
+  if (m_pFnd && (m_pFnd->m_DigitColor != digit || m_pFnd->m_EdgeColor != edge || m_pFnd->m_BackColor != 0)) {
+    m_pFnd->update();
+  }
   if (m_pFnd) {
     m_pFnd->m_DigitColor = digit;
     m_pFnd->m_EdgeColor = edge;
@@ -115,8 +122,16 @@ void CIndicator::SetBodyColour(ColorRef colour) {
 
 void CIndicator::ShowValue(double v) {
   if (!m_pFnd) return;
-  m_pFnd->SetValue(v * m_dValueScale);
-  if (m_pFnd->m_bFixedText) m_pFnd->SetText(m_pFnd->m_FixedText);
+  CFnd& fnd = *m_pFnd;
+  // A hundred tiles take a value twice a second each: the readout is redrawn
+  // only when what it shows changes, and with the next paint of the window
+  // rather than at once.
+  const QString before = fnd.DisplayText();
+  const bool flagged = fnd.m_bError || fnd.m_bOver;
+  fnd.m_Value = v * m_dValueScale;
+  fnd.m_bError = false;
+  fnd.m_bOver = false;
+  if (flagged || fnd.DisplayText() != before) fnd.update();
 }
 
 void CIndicator::Layout() {
@@ -128,6 +143,13 @@ void CIndicator::Layout() {
   const int valueLeft = m_rcLabel.right() + 2;
   m_rcValue = QRect(valueLeft, r.top() + 2, static_cast<int>(w * m_dValueFraction),
                     std::max(0, r.height() - 4));
+  if (m_dMaxValueAspect > 0) {
+    const int limit = static_cast<int>(m_rcValue.width() * m_dMaxValueAspect);
+    if (m_rcValue.height() > limit) {
+      m_rcValue.moveTop(m_rcValue.top() + (m_rcValue.height() - limit) / 2);
+      m_rcValue.setHeight(limit);
+    }
+  }
   m_rcCaption = QRect(QPoint(m_rcValue.right() + 2, m_rcValue.top()), QPoint(r.right(), m_rcValue.bottom()));
   if (m_pFnd) m_pFnd->setGeometry(m_rcValue);
   if (m_pLcd) m_pLcd->setGeometry(m_rcValue);

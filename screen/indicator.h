@@ -55,6 +55,9 @@ class CIndicator : public QWidget {
   QRect LabelRect() const { return m_rcLabel; }
 
   QImage Render();
+  // Places the value display (and the hidden parts) for the current size; a
+  // hidden tile gets its resize event only when shown.
+  void Layout();
 
   bool m_bCreated = false;
   ColorRef m_BodyColor = 0xFFFFFF;
@@ -76,6 +79,10 @@ class CIndicator : public QWidget {
   double m_dCaptionSize = 0.3333;
   ColorRef m_TitleColor = 0xFFFFFF;
   ColorRef m_CaptionColor = 0xFFFFFF;
+  // Highest value area height as a share of its width (0: no limit). A tall
+  // tile would size its digits by its height and push the leading ones off its
+  // left edge ("14.2" read as "4.2"); the value area is centred instead.
+  double m_dMaxValueAspect = 0.0;
   ColorRef m_GradTop = 0x4C3F38;
   ColorRef m_GradBottom = 0x82614F;
 
@@ -90,7 +97,6 @@ class CIndicator : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void Layout();
   void ClickAt(QPoint at);
 
   int m_nId = 0;

@@ -344,6 +344,8 @@ void CAnalogGauge::Layout() {
   };
   m_Readout1Box = box(m_Box1Fractions);
   m_Readout2Box = box(m_Box2Fractions);
+  m_LaidOutBox1 = m_Box1Fractions;
+  m_LaidOutBox2 = m_Box2Fractions;
 }
 
 void CAnalogGauge::resizeEvent(QResizeEvent* event) {
@@ -372,6 +374,21 @@ void CAnalogGauge::BuildFace() {
   m_HubShadowLayer = layer(DrawGaugeHubShadow);
   m_HubLayer = layer(DrawGaugeHub);
   m_GlareLayer = layer(DrawGaugeGlare);
+  {
+    // The glare brightens the glass, not the marks under it: the ticks and
+    // labels (the band around the Alarm level included) keep full contrast.
+    QPainter p(&m_GlareLayer);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    DrawMarks(p);
+  }
+  m_OverlayLayer = QImage(m_Face.size(), QImage::Format_ARGB32_Premultiplied);
+  m_OverlayLayer.fill(Qt::transparent);
+  {
+    QPainter p(&m_OverlayLayer);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    DrawOverlay(p);
+  }
   m_BackgroundDirty = false;
   ++m_FaceBuildCount;
 }
@@ -380,8 +397,6 @@ void CAnalogGauge::DrawFace(QPainter& painter) const {
   const int s = m_Side;
   if (s <= 0) return;
   const int m = s / 50;
-  const float cx = s / 2;
-  const float cy = s / 2;
   const GaugeScale scale = Scale();
 
   // Bezel and face.
@@ -408,6 +423,18 @@ void CAnalogGauge::DrawFace(QPainter& painter) const {
     StrokeArc(painter, arc, m_StartAngle, sweep * Clamp01(m_ZoneFraction1), ToQColor(z1), m);
   }
 
+  DrawMarks(painter);
+}
+
+// Ticks and labels, drawn on the face and cut out of the glare.
+void CAnalogGauge::DrawMarks(QPainter& painter) const {
+  const int s = m_Side;
+  if (s <= 0) return;
+  const int m = s / 50;
+  const float cx = s / 2;
+  const float cy = s / 2;
+  const GaugeScale scale = Scale();
+  const bool zones = m_ZonesShown && scale.HasRange();
   // Ticks.
   const float r0 = (s - static_cast<int>(s * 0.01)) / 2.0f - (zones ? 4 * m : 2 * m);
   const QColor tickColour = ToQColor(m_CustomColours ? m_TickColour : 0x808080);
@@ -437,7 +464,13 @@ void CAnalogGauge::DrawFace(QPainter& painter) const {
     FillText(painter, kLabelFamily, m_LabelStyle, labelEm, labels[k],
              QPointF(x, y + labelHeight / ((s / 25) / 40.0 + 1.2)), Qt::AlignCenter, labelColour);
   }
+}
 
+// The title and the readout boxes lie over the pointer: the value an operator
+// reads is never hidden by the needle.
+void CAnalogGauge::DrawOverlay(QPainter& painter) const {
+  const int s = m_Side;
+  if (s <= 0) return;
   // Title.
   const qreal titleEm = s * 0.0625;
   FillText(painter, kLabelFamily, kTextBold, titleEm, m_Title,
@@ -520,8 +553,10 @@ const CAnalogGauge::DigitGlyph& CAnalogGauge::DigitGlyphFor(QChar ch, int em) co
 }
 
 const QImage& CAnalogGauge::RenderFrame() {
-  // A hidden window gets its resize event only when shown: follow the size here too.
-  if (m_Side != std::min(width(), height())) {
+  // A hidden window gets its resize event only when shown: follow the size here
+  // too, and box fractions written after Init take effect at this paint.
+  if (m_Side != std::min(width(), height()) || m_Box1Fractions != m_LaidOutBox1 ||
+      m_Box2Fractions != m_LaidOutBox2) {
     Layout();
     m_BackgroundDirty = true;
   }
@@ -535,14 +570,6 @@ const QImage& CAnalogGauge::RenderFrame() {
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(0, 0, m_Face);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  if (m_Readout1Shown) {
-    DrawReadoutDigits(painter, m_Readout1Box, m_RawValue, m_Readout1Decimals, m_Readout1Light,
-                      m_Readout1Dark, m_Readout1OffsetX, m_Readout1OffsetY);
-  }
-  if (m_Readout2Shown) {
-    DrawReadoutDigits(painter, m_Readout2Box, m_Readout2Value, m_Readout2Decimals, m_Readout2Colour,
-                      m_Readout2Dark, 0, 0);
-  }
   GaugePointer pointer;
   pointer.side = m_Side;
   pointer.angle = PointerAngle();
@@ -553,6 +580,15 @@ const QImage& CAnalogGauge::RenderFrame() {
   pointer.hubShadowLayer = &m_HubShadowLayer;
   pointer.hubLayer = &m_HubLayer;
   DrawGaugePointer(painter, pointer);
+  painter.drawImage(0, 0, m_OverlayLayer);
+  if (m_Readout1Shown) {
+    DrawReadoutDigits(painter, m_Readout1Box, m_RawValue, m_Readout1Decimals, m_Readout1Light,
+                      m_Readout1Dark, m_Readout1OffsetX, m_Readout1OffsetY);
+  }
+  if (m_Readout2Shown) {
+    DrawReadoutDigits(painter, m_Readout2Box, m_Readout2Value, m_Readout2Decimals, m_Readout2Colour,
+                      m_Readout2Dark, 0, 0);
+  }
   painter.drawImage(0, 0, m_GlareLayer);
   return m_Frame;
 }

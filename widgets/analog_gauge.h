@@ -86,9 +86,10 @@ void DrawGaugeHub(QPainter& painter, int side);
 void DrawGaugeGlare(QPainter& painter, int side);
 
 // Owner-drawn dial. The owner writes the public properties, calls Init once
-// and SetValue for every reading. The static face (everything but readout
-// digits, pointer and glare) is cached and rebuilt only after a resize, Init
-// or InvalidateFace, so a value update draws only the dynamic layer.
+// and SetValue for every reading. The static face (bezel, zones, ticks and
+// labels), the overlay over the pointer (title and readout boxes) and the glare
+// are cached and rebuilt only after a resize, Init, InvalidateFace or new box
+// fractions, so a value update draws only the pointer and the readout digits.
 // Colours are COLORREF (0x00BBGGRR).
 class CAnalogGauge : public QWidget {
   Q_OBJECT
@@ -187,6 +188,8 @@ class CAnalogGauge : public QWidget {
   void Layout();
   void BuildFace();
   void DrawFace(QPainter& painter) const;
+  void DrawMarks(QPainter& painter) const;
+  void DrawOverlay(QPainter& painter) const;
   void DrawReadoutDigits(QPainter& painter, const QRect& box, float value, int decimals,
                          ColorRef light, ColorRef dark, int offsetX, int offsetY) const;
 
@@ -205,7 +208,10 @@ class CAnalogGauge : public QWidget {
   QImage m_Face;
   QImage m_HubShadowLayer;
   QImage m_HubLayer;
-  QImage m_GlareLayer;
+  QImage m_GlareLayer;    // glare with the marks cut out
+  QImage m_OverlayLayer;  // title and readout boxes, over the pointer
+  std::array<double, 3> m_LaidOutBox1{};
+  std::array<double, 3> m_LaidOutBox2{};
   QImage m_Frame;
   int m_FaceBuildCount = 0;
 };

@@ -1,6 +1,7 @@
 #include "widgets/fnd.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -114,6 +115,61 @@ std::vector<CFnd::Cell> CFnd::LayoutCells(const QString& text, qreal width, qrea
   return cells;
 }
 
+namespace {
+
+// A lit glyph as FillLitFigures paints it (glow and radial fill), kept as an
+// image: an overview repaints a hundred readouts twice a second, and the few
+// characters, sizes and colours they show repeat. Drawing SourceOver is
+// associative, so blitting the glyph's image gives the same pixels as
+// painting its figures in place (positions are kept to an eighth of a pixel).
+struct LitGlyphKey {
+  QString family;
+  char16_t ch = 0;
+  qint64 em = 0;      // em x 64
+  qint64 scaleX = 0;  // sx x 4096
+  int phaseX = 0;     // eighths of a pixel
+  int phaseY = 0;
+  ColorRef digit = 0;
+  ColorRef edge = 0;
+  bool glow = false;
+  bool operator==(const LitGlyphKey&) const = default;
+};
+
+size_t qHash(const LitGlyphKey& k, size_t seed = 0) {
+  return qHashMulti(seed, k.family, k.ch, k.em, k.scaleX, k.phaseX, k.phaseY, k.digit, k.edge, k.glow);
+}
+
+struct LitGlyph {
+  QImage image;
+  QPoint offset;  // of the image's top-left from the glyph's whole-pixel origin
+};
+
+constexpr int kLitGlyphCacheLimit = 600;
+
+QHash<LitGlyphKey, LitGlyph>& LitGlyphCache() {
+  static QHash<LitGlyphKey, LitGlyph> cache;
+  return cache;
+}
+
+// `path`: the glyph fitted at the sub-pixel phase, origin (0, 0).
+LitGlyph RenderLitGlyph(const QPainterPath& path, bool glow, ColorRef digit, ColorRef edge) {
+  const QRectF ink = path.boundingRect();
+  // A glow grows each figure by at most 1.8 about its own centre.
+  const qreal grow = glow ? 0.45 * std::max(ink.width(), ink.height()) + 2 : 2;
+  const QRect box = ink.adjusted(-grow, -grow, grow, grow).toAlignedRect();
+  LitGlyph lit;
+  lit.offset = box.topLeft();
+  lit.image = QImage(std::max(1, box.width()), std::max(1, box.height()), QImage::Format_ARGB32_Premultiplied);
+  lit.image.fill(Qt::transparent);
+  QPainter painter(&lit.image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.translate(-box.topLeft());
+  FillLitFigures(painter, path, glow, digit, edge);
+  return lit;
+}
+
+}  // namespace
+
 QImage CFnd::Render() {
   m_rcClient = rect();
   const int w = std::max(1, m_rcClient.width());
@@ -124,12 +180,12 @@ QImage CFnd::Render() {
   const QString text = DisplayText();
   const qreal em = h * m_SizeFraction;
   const int pitch = static_cast<int>(em * 0.5);
-  QPainterPath outline;
   if (!m_FontFamily.isEmpty() && em > 0 && pitch > 0) {
     const QFontMetricsF metrics(MakeFont(m_FontFamily, 100, kTextItalic));
     const qreal digitAdvance = metrics.horizontalAdvance(QLatin1Char('8')) * em / 100;
     const qreal sx = digitAdvance > 0 ? pitch / digitAdvance : 1.0;
     const qreal top = h * static_cast<qreal>(m_OffsetY);
+    QHash<LitGlyphKey, LitGlyph>& cache = LitGlyphCache();
     for (const Cell& cell : LayoutCells(text, w, m_OffsetX, pitch, m_bFixedText)) {
       if (cell.ch == u' ') continue;
       QPainterPath glyph;
@@ -143,11 +199,28 @@ QImage CFnd::Render() {
         const QRectF ink = glyph.boundingRect();
         dx = (cell.left + cell.right) / 2 - (ink.left() + ink.right()) / 2 * sx;
       }
-      const QTransform fit(sx, 0, 0, kInkHeight, dx, top + kInkTop * em);
-      outline.addPath(fit.map(glyph));
+      const qreal dy = top + kInkTop * em;
+      const qreal wholeX = std::floor(dx);
+      const qreal wholeY = std::floor(dy);
+      LitGlyphKey key;
+      key.family = m_FontFamily;
+      key.ch = cell.ch.unicode();
+      key.em = std::llround(em * 64);
+      key.scaleX = std::llround(sx * 4096);
+      key.phaseX = static_cast<int>(std::lround((dx - wholeX) * 8));
+      key.phaseY = static_cast<int>(std::lround((dy - wholeY) * 8));
+      key.digit = m_DigitColor;
+      key.edge = m_EdgeColor;
+      key.glow = m_bGlow;
+      auto it = cache.find(key);
+      if (it == cache.end()) {
+        if (cache.size() >= kLitGlyphCacheLimit) cache.clear();
+        const QTransform fit(sx, 0, 0, kInkHeight, key.phaseX / 8.0, key.phaseY / 8.0);
+        it = cache.insert(key, RenderLitGlyph(fit.map(glyph), m_bGlow, m_DigitColor, m_EdgeColor));
+      }
+      painter.drawImage(QPointF(wholeX + it->offset.x(), wholeY + it->offset.y()), it->image);
     }
   }
-  FillLitFigures(painter, outline, m_bGlow, m_DigitColor, m_EdgeColor);
 
   if (!m_Unit.isEmpty()) {
     QPainterPath unit;

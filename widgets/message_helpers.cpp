@@ -17,6 +17,17 @@ MessageHandler& Handler() {
   return handler;
 }
 
+// The window a message box belongs to: the active window, unless that is one
+// that must never be blocked (the alarm list), in which case the main window.
+QWidget* MessageParent() {
+  QWidget* active = QApplication::activeWindow();
+  if (active && !active->property(kNeverBlockedProperty).toBool()) return active;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && w->property(kMainWindowProperty).toBool()) return w;
+  }
+  return nullptr;
+}
+
 QString Truncated(QString text) {
   if (text.size() > kMessageMaxChars) text.truncate(kMessageMaxChars);
   return text;
@@ -40,7 +51,7 @@ int Show(int type, const QString& text) {
     case kMbIconInformation: icon = QMessageBox::Information; break;
     default: break;
   }
-  QWidget* parent = QApplication::activeWindow();
+  QWidget* parent = MessageParent();
   QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
   // Modal over its own window only: the alarm list, a window of its own, keeps
   // answering ACK while a box is open over the station or one of its dialogs.

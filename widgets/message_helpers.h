@@ -24,6 +24,12 @@ enum MessageBoxType : int {
 // The button that closed a message box.
 enum MessageBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
+// Window properties the message boxes look at: a box is modal over the active
+// window only, never over a window marked never-blocked (the alarm list, whose
+// ACK must always answer); then it belongs to the window marked main-window.
+inline constexpr const char* kNeverBlockedProperty = "windscopeNeverBlocked";
+inline constexpr const char* kMainWindowProperty = "windscopeMainWindow";
+
 // Maximum length of a formatted message, in characters (8-bit or wide).
 constexpr int kMessageMaxChars = 1023;
 

@@ -1,6 +1,7 @@
 #include "widgets/nex_text.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -82,24 +83,39 @@ QImage CNexText::Render() {
     Draw3dFrame(painter, ColorAdd(m_FillColor, 50), 0, 0, w - 1, h - 1, ColorAdd(m_FillColor, -50));
   }
 
-  // Caption.
+  // Caption. Its line box (the face's real ascent and descent) is centred in
+  // the box and kept inside the border: a long text (a stack title, the clock)
+  // is set smaller rather than clipped at an edge.
   painter.setClipRect(0, 0, w, h);
-  const qreal em = h * static_cast<qreal>(m_fSizeFraction);
-  qreal x = 0;
+  const QString family = m_bUsePrivateFont ? m_PrivateFamily : m_strFaceName;
+  const int marginX = std::max(m_nBorderWidth / 2, 1) + 3;
+  const int marginY = std::max(m_nBorderWidth / 2, 1) + 1;
+  qreal x = marginX;
   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
   if (m_nAlign == kSsCenter) {
     x = w / 2;
     align = Qt::AlignHCenter | Qt::AlignVCenter;
   } else if (m_nAlign == kSsRight) {
-    x = w;
+    x = w - marginX;
     align = Qt::AlignRight | Qt::AlignVCenter;
   }
-  const qreal y = h / 10 + h * 0.5 + h * static_cast<qreal>(m_fVertOffset);
   for (int id : m_LeftIcons) {
     if (id >= 0) x += h + 10;
   }
   if (!m_strPictureFile.isEmpty()) x = x + 3 * h / 2 + 10;
-  const QString family = m_bUsePrivateFont ? m_PrivateFamily : m_strFaceName;
+  qreal em = h * static_cast<qreal>(m_fSizeFraction);
+  if (!family.isEmpty() && !m_strText.isEmpty() && em > 0) {
+    const QFontMetricsF metrics(MakeFont(family, 100));
+    const qreal lineHeight = (metrics.ascent() + metrics.descent()) / 100;
+    const qreal advance = metrics.horizontalAdvance(m_strText) / 100;
+    qreal room = w - 2.0 * marginX;
+    if (m_nAlign == kSsCenter) room = 2.0 * std::min(x - marginX, w - marginX - x);
+    if (m_nAlign == kSsLeft) room = w - marginX - x;
+    if (m_nAlign == kSsRight) room = x - marginX;
+    if (lineHeight > 0) em = std::min(em, (h - 2.0 * marginY) / lineHeight);
+    if (advance > 0 && room > 0) em = std::min(em, room / advance);
+  }
+  const qreal y = h * 0.5 + h * static_cast<qreal>(m_fVertOffset);
   QPainterPath caption;
   AddStringPath(caption, family, kTextRegular, em, m_strText, QPointF(x, y), align);
   if (m_bGradientText) {

@@ -87,6 +87,8 @@ TEST(ProgressTest, PlainStripAndOptionalTextAndCancel) {
   EXPECT_TRUE(progress.isVisible());
   progress.cancelButton()->click();
   EXPECT_EQ(cancelled, 1);
+  progress.close();  // only the owner hides it
+  EXPECT_TRUE(progress.isVisible());
 
   progress.SetText(QString());
   progress.SetCancelVisible(false);

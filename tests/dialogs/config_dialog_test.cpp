@@ -1,6 +1,7 @@
 // The "CONFIGURATION" dialog driven offscreen: what OK stores, what Cancel
 // keeps, the swatches, the sound chooser and its preview, refused texts, and
 // the record taken over by a station runtime.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,8 +82,8 @@ class ConfigDialogTest : public ::testing::Test {
   void Press(int id) { QTest::mouseClick(Get<QPushButton>(id), Qt::LeftButton); }
 
   std::unique_ptr<Settings> settings;
+  RecordingPreview preview;  // lent to the dialog: outlives it
   std::unique_ptr<CConfig> dialog;
-  RecordingPreview preview;
   std::vector<QString> messages;
   int answer = kIdOk;
 };
@@ -183,6 +184,17 @@ TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   // The speeds live in the first record only; the others keep theirs.
   EXPECT_EQ(out.stacks[1].alarmSpeed, 30.0);
   EXPECT_EQ(out.stacks[1].stopSpeed, 40.0);
+}
+
+TEST_F(ConfigDialogTest, LampAddressFieldsTakeOnly0To255AndBlankReadsAsZero) {
+  Open();
+  CIpAddressEdit* lamp = Get<CIpAddressEdit>(CConfig::kIdLampAddress);
+  for (int i = 0; i < 4; ++i) lamp->field(i)->clear();
+  QTest::keyClicks(lamp->field(0), "10");
+  QTest::keyClicks(lamp->field(1), "256");  // the 6 is refused
+  QTest::keyClicks(lamp->field(3), "7");    // field 2 stays blank
+  EXPECT_EQ(lamp->field(1)->text(), "25");
+  EXPECT_EQ(lamp->Address(), 0x0A190007u);  // 10.25.0.7
 }
 
 TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAsHandedIn) {
@@ -313,7 +325,7 @@ TEST_F(ConfigDialogTest, LevelsOutOfOrderAreWarnedAboutButNotRefused) {
   EXPECT_EQ(d.settings().stacks[0].alarmSpeed, 50.0);
 }
 
-TEST_F(ConfigDialogTest, F1OpensTheHelpAndEscapeCancels) {
+TEST_F(ConfigDialogTest, F1OpensTheHelpEnterOnTheGridEditsAndEscapeCancels) {
   CConfig& d = Open();
   int helps = 0;
   d.SetHelpHandler([&] { ++helps; });
@@ -322,6 +334,13 @@ TEST_F(ConfigDialogTest, F1OpensTheHelpAndEscapeCancels) {
   QTest::keyClick(Get<QLineEdit>(CConfig::kIdProgramTitle), Qt::Key_F1);
   EXPECT_EQ(helps, 1);
   EXPECT_TRUE(d.isVisible());
+  // Enter on a cell of the stack grid opens its edit instead of pressing OK.
+  auto* grid = qobject_cast<QAbstractItemView*>(d.Control(CConfig::kIdStackGrid));
+  ASSERT_NE(grid, nullptr);
+  grid->setCurrentIndex(grid->model()->index(0, 0));
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_NE(d.result(), QDialog::Accepted);
   QTest::keyClick(&d, Qt::Key_Escape);
   EXPECT_EQ(d.result(), QDialog::Rejected);
 }
@@ -357,25 +376,6 @@ TEST_F(ConfigAppliedTest, ReservedIntervalOutsideItsRangeReadsBackAsTenAfterOk) 
     EXPECT_EQ(reread->reservedInterval, expected) << stored;
     runtime.Shutdown();
   }
-}
-
-TEST_F(ConfigAppliedTest, AlarmSpeedChangesTheFirstRecordAndJudgesEveryStack) {
-  StationRuntime runtime(dir.path(), clock);
-  runtime.Start();
-  *settings = runtime.settings();
-  settings->stackCount = 3;
-  runtime.ApplySettings(*settings);
-  *settings = runtime.settings();
-  CConfig& d = Open();
-  Type(CConfig::kIdAlarmSpeed, "12.5");
-  Press(CConfig::kIdOk);
-  ASSERT_EQ(d.result(), QDialog::Accepted);
-  runtime.ApplySettings(d.settings());
-  EXPECT_EQ(runtime.settings().stacks[0].alarmSpeed, 12.5);
-  EXPECT_EQ(runtime.settings().stacks[1].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.settings().stacks[2].alarmSpeed, 30.0);
-  EXPECT_EQ(runtime.alarms().Config().thresholds.alarm, 12.5);
-  runtime.Shutdown();
 }
 
 }  // namespace

@@ -140,18 +140,54 @@ TEST_F(RuntimeRebuildTest, RebuiltStackForgetsTheValuesItHadBefore) {
   ASSERT_TRUE(WaitForFirstReplies(1));
   ASSERT_EQ(runtime->statistics().Stack(0).direction, 123.0f);
 
-  // After the rebuild stack 0 starts at 0/0; a reply without a usable
-  // direction leaves it there rather than bringing back the old one.
-  logger.direction = std::numeric_limits<float>::quiet_NaN();
-  logger.speed = 7.0f;
+  // Rebuilt on a new address (the same logger under another loopback name),
+  // stack 0 starts at 0/0; a reply without a usable direction leaves it there
+  // rather than bringing back the old one.
+  RawLogger moved(LoopbackAddress(121));
+  ASSERT_TRUE(moved.listening);
+  moved.direction = std::numeric_limits<float>::quiet_NaN();
+  moved.speed = 7.0f;
   Settings edited = runtime->settings();
   edited.stackCount = 2;
+  edited.stacks[0].loggerAddress = AddressFromHostOrder(QHostAddress(LoopbackAddress(121)).toIPv4Address());
   const int64_t before = LiveReplies(0);
   runtime->ApplySettings(edited);
   EXPECT_EQ(runtime->statistics().Stack(0).direction, 0.0f);
   ASSERT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 4000));
   EXPECT_EQ(runtime->statistics().Stack(0).speed, 7.0f);
   EXPECT_EQ(runtime->statistics().Stack(0).direction, 0.0f);
+}
+
+TEST_F(RuntimeRebuildTest, StackThatStaysKeepsItsLinkAndLiveValuesAcrossACountChange) {
+  StartSite(2, 125);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  const CNexSock* link = runtime->link(0);
+  const int connects = link->ConnectCount();
+  const float speed = runtime->statistics().Stack(0).speed;
+  ASSERT_NE(speed, 0.0f);
+
+  // Lowered: stack 0 keeps the same connected link and the live value the
+  // recorder writes at its next tick; stack 1's link goes.
+  Settings edited = runtime->settings();
+  edited.stackCount = 1;
+  runtime->ApplySettings(edited);
+  EXPECT_EQ(runtime->link(0), link);
+  EXPECT_EQ(runtime->link(1), nullptr);
+  EXPECT_TRUE(link->IsConnected());
+  EXPECT_EQ(runtime->statistics().Stack(0).speed, speed);
+  int64_t before = LiveReplies(0);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) > before; }, 1500));
+
+  // Raised again: stack 1 starts over on a new link, stack 0 goes on as it was.
+  edited = runtime->settings();
+  edited.stackCount = 2;
+  runtime->ApplySettings(edited);
+  EXPECT_EQ(runtime->link(0), link);
+  ASSERT_NE(runtime->link(1), nullptr);
+  EXPECT_EQ(runtime->statistics().Stack(1).speed, 0.0f);
+  EXPECT_EQ(link->ConnectCount(), connects);
+  before = LiveReplies(1);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(1) > before; }, 4000));
 }
 
 }  // namespace

@@ -246,3 +246,53 @@ TEST(GaugeBrokenScale, NotANumberDrawsAsZero) {
 
 }  // namespace
 }  // namespace ws
+
+namespace ws {
+namespace {
+
+// What the operator reads must stay readable: the readout lies over the needle,
+// new box fractions apply at the next paint, and the glare leaves the marks alone.
+
+TEST(GaugeReadout, DirectionReadoutIsDrawnOverTheNeedleAt180) {
+  auto g = Direction(300);
+  g->m_Box1Fractions = {0.3, 0.12, 0.6};
+  g->SetValue(180);
+  const QImage& frame = g->RenderFrame();
+  const QRect box = g->m_Readout1Box;
+  ASSERT_FALSE(box.isEmpty());
+  // The arrow runs down the vertical centre line through the box: inside the box
+  // no pixel may carry the pointer's blue (COLORREF 0xFF0000).
+  int blue = 0;
+  for (int y = box.top() + 2; y < box.bottom() - 1; ++y) {
+    for (int x = box.center().x() - 3; x <= box.center().x() + 3; ++x) {
+      const QRgb p = frame.pixel(x, y);
+      if (qBlue(p) > 150 && qRed(p) < 90 && qGreen(p) < 90) ++blue;
+    }
+  }
+  EXPECT_EQ(blue, 0);
+}
+
+TEST(GaugeReadout, BoxFractionsWrittenAfterInitApplyAtTheNextPaint) {
+  auto g = Speed(300);
+  g->RenderFrame();
+  g->m_Box1Fractions = {0.3, 0.12, 0.78};
+  g->RenderFrame();
+  EXPECT_EQ(g->m_Readout1Box.top(), static_cast<int>(300 * 0.78));
+  EXPECT_EQ(g->m_Readout1Box.height(), static_cast<int>(300 * 0.12));
+}
+
+TEST(GaugeGlare, MarksOfTheBandAroundTheAlarmLevelKeepFullContrast) {
+  auto g = Speed(400);
+  g->SetValue(0);
+  const QImage& frame = g->RenderFrame();
+  // The major tick at 30 (straight up) lies under the brightest part of the
+  // glare: its darkest pixel must stay near the tick colour (black).
+  int darkest = 255;
+  for (int y = 0; y < 400 / 5; ++y) {
+    for (int x = 198; x <= 202; ++x) darkest = std::min(darkest, qGray(frame.pixel(x, y)));
+  }
+  EXPECT_LT(darkest, 40);
+}
+
+}  // namespace
+}  // namespace ws

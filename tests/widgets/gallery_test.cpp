@@ -36,6 +36,7 @@ TEST(Gallery, RendersEveryStateToNonEmptyDifferingPngs) {
       {"led_lit", "led_dark"},         {"led_lit_bezel", "led_disabled"},
       {"lamp_red_lit", "lamp_red_dark"}, {"spec_normal", "spec_disabled"},
       {"lcd_matrix", "lcd_empty"},
+      {"chart_line_day", "chart_line_day_peaks"}, {"chart_line_day", "chart_sticks_day"},
   };
   for (const auto& [a, b] : differing) {
     const QImage first = load(a);

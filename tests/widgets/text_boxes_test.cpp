@@ -104,5 +104,49 @@ TEST_F(NexTextTest, EditingReplacesTheCaptionAndNotifiesThree) {
   EXPECT_EQ(codes, (std::vector<int>{1, 3}));
 }
 
+
+// Rows holding caption pixels (white on black), first and last.
+std::pair<int, int> InkRows(const QImage& image) {
+  int first = -1, last = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGreen(image.pixel(x, y)) > 128) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+TEST_F(NexTextTest, CaptionIsCentredOnItsLineBoxInsideTheBorder) {
+  box.m_nAlign = CNexText::kSsCenter;
+  box.m_bBorder = true;
+  box.m_BorderColor = 0x000000;
+  box.resize(300, 50);
+  // A clock text and a Korean title: inside the border, with room above and below.
+  for (const QString& text : {QStringLiteral("2026.12.9 15:19:27"), QStringLiteral("풍속 감시 STACK #3")}) {
+    box.SetText(text);
+    const QImage image = box.Render();
+    const auto [top, bottom] = InkRows(image);
+    ASSERT_GE(top, 0) << text.toStdString();
+    EXPECT_GE(top, 2) << text.toStdString();
+    EXPECT_LE(bottom, 47) << text.toStdString();
+    EXPECT_NEAR((top + bottom) / 2.0, 25, 6) << text.toStdString();
+  }
+}
+
+TEST_F(NexTextTest, LongCaptionIsSetSmallerInsteadOfClippedAtTheEdges) {
+  box.m_nAlign = CNexText::kSsCenter;
+  box.resize(160, 60);
+  box.SetText(QStringLiteral("2026.12.31 23:59:59"));
+  const auto [first, last] = InkColumns();
+  EXPECT_GE(first, 3);
+  EXPECT_LE(last, 156);
+  box.m_nAlign = CNexText::kSsRight;
+  EXPECT_LE(InkColumns().second, 156);
+}
+
 }  // namespace
 }  // namespace ws

@@ -53,7 +53,11 @@ void RenderTextBoxes(Gallery& gallery); // CNexText
 void RenderValueRows(Gallery& gallery); // CSpecDisplay
 void RenderSplitters(Gallery& gallery); // CSplitterBar
 void RenderGauges(Gallery& gallery);    // CAnalogGauge, CNexButton, CMultiButton, icons
+void RenderChart(Gallery& gallery);     // CGraphScale, CGraph, CScaleBar
 void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
+void RenderWindRoses(Gallery& gallery);    // CWindRose
+void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
+void RenderConfigDialog(Gallery& gallery);  // CConfig
 
 }  // namespace ws::gallery

@@ -14,8 +14,12 @@ constexpr Entry kEntries[] = {
     {"value_rows", RenderValueRows},
     {"splitters", RenderSplitters},
     {"gauges", RenderGauges},
+    {"chart", RenderChart},
     {"grids", RenderGrids},
     {"dump_windows", RenderDumpWindows},
+    {"wind_rose", RenderWindRoses},
+    {"alarm_info", RenderAlarmInfo},
+    {"config_dialog", RenderConfigDialog},
 };
 
 }  // namespace

@@ -1,0 +1,352 @@
+// The station window driven offscreen against simulated loggers: the overview's
+// tiles, a silent logger, opening a stack and going back, the command bar's
+// enables, the alarm list and its sound, the test speed modes, the capture and
+// the ways out.
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+
+#include "app/exit_signals.h"
+#include "dialogs/alarm_dlg.h"
+#include "screen/base_panel.h"
+#include "screen/gauge_panel.h"
+#include "screen/indicator.h"
+#include "station_fixture.h"
+#include "widgets/analog_gauge.h"
+#include "widgets/fnd.h"
+#include "widgets/lamp.h"
+#include "widgets/led.h"
+#include "widgets/multi_button.h"
+#include "widgets/nex_button.h"
+#include "widgets/nex_text.h"
+
+namespace ws {
+namespace {
+
+using test::Pump;
+using test::WaitFor;
+
+class MainDlgTest : public test::StationFixture {
+ protected:
+  CBasePanel& Overview() { return *window->BasePanel(); }
+  CFnd& TileDisplay(int stack) { return *Overview().Tile(stack)->ValueDisplay(); }
+
+  // A left click at a point of a widget, as the mouse gives it.
+  static void Click(QWidget* widget, QPoint at) {
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+  }
+
+  // A press on the command bar's button `index` (the bar reads the hovered segment).
+  void PressCommand(int index) {
+    CMultiButton* bar = window->CommandBar();
+    const int segment = bar->width() / CMainDlg::kCommandCount;
+    const QPoint at(index * segment + segment / 2, bar->height() / 2);
+    QTest::mouseMove(bar, at);
+    Click(bar, at);
+  }
+
+  void ClickTile(int stack) {
+    CIndicator* tile = Overview().Tile(stack);
+    Click(tile, QPoint(tile->width() / 2, tile->height() / 2));
+  }
+};
+
+TEST_F(MainDlgTest, OneTilePerStackInGridOrderAndAStackAtStopTakesTheStopColour) {
+  StartStation(7, 10);
+  ASSERT_TRUE(WaitForFirstReplies(7));
+  ASSERT_EQ(Overview().TileCount(), 7);
+  // Default grid: 5 columns. Stacks 1..5 on the first row left to right, 6 and 7 below.
+  for (int k = 1; k < 5; ++k) {
+    EXPECT_GT(Overview().TileRect(k).left(), Overview().TileRect(k - 1).left());
+    EXPECT_EQ(Overview().TileRect(k).top(), Overview().TileRect(0).top());
+  }
+  EXPECT_EQ(Overview().TileRect(5).left(), Overview().TileRect(0).left());
+  EXPECT_GT(Overview().TileRect(5).top(), Overview().TileRect(0).top());
+
+  loggers[2]->HoldWind(42.0);
+  ASSERT_TRUE(WaitFor([&] { return Overview().State(2) == CBasePanel::kStop; }, 4000));
+  EXPECT_EQ(Overview().Tile(2)->m_BodyColor, runtime().settings().stopColour);
+  EXPECT_NEAR(TileDisplay(2).m_Value, 42.0, 0.5);
+  EXPECT_EQ(Overview().State(1), CBasePanel::kNormal);
+}
+
+TEST_F(MainDlgTest, LayoutFollowsTheWindowsHeightInEighteenths) {
+  StartStation(1, 15);
+  // 1600 x 900: u = 50.
+  EXPECT_EQ(window->CommandBar()->geometry(), QRect(10, 16, 350, 50));
+  EXPECT_EQ(window->Lamp(2)->geometry(), QRect(364, 16, 25, 16));
+  EXPECT_EQ(window->Lamp(1)->geometry(), QRect(364, 33, 25, 16));
+  EXPECT_EQ(window->Lamp(0)->geometry(), QRect(364, 50, 25, 16));
+  EXPECT_EQ(window->TitleBox()->geometry(), QRect(393, 16, 1590 - 393, 50));
+  EXPECT_EQ(window->LinkLed()->geometry(), QRect(1536, 16, 54, 50));
+  EXPECT_EQ(Overview().geometry(), QRect(QPoint(10, 76), QPoint(1589, 869)));
+  EXPECT_EQ(window->GaugePanel()->geometry(), Overview().geometry());
+  window->resize(1200, 720);  // u = 40
+  Pump(20);
+  EXPECT_EQ(window->CommandBar()->geometry(), QRect(10, 16, 280, 40));
+  EXPECT_EQ(Overview().geometry(), QRect(QPoint(10, 66), QPoint(1189, 689)));
+}
+
+TEST_F(MainDlgTest, TheGaugePanelsSaveRequestSavesOnlyWithCodeZero) {
+  StartStation(1, 17);
+  runtime().mutableSettings().gaugeSplitRatio = 0.8;
+  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 1);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.7);
+  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 0);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.8);
+}
+
+TEST_F(MainDlgTest, SilentLoggerShowsDashesAfterTwoSecondsAndRecovers) {
+  StartStation(2, 20);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  loggers[1]->SetFault(SimFault::kSilent);
+  QElapsedTimer silent;
+  silent.start();
+  ASSERT_TRUE(WaitFor([&] { return TileDisplay(1).m_bNoData; }, 5000));
+  EXPECT_GE(silent.elapsed(), 900);  // not before the supervision has missed two ticks
+  EXPECT_TRUE(TileDisplay(1).m_Unit.isEmpty());
+  EXPECT_FALSE(TileDisplay(0).m_bNoData);
+  loggers[1]->SetFault(SimFault::kNone);
+  ASSERT_TRUE(WaitFor([&] { return !TileDisplay(1).m_bNoData; }, 8000));
+  EXPECT_EQ(TileDisplay(1).m_Unit, "m/s");
+  EXPECT_EQ(Overview().State(1), CBasePanel::kNormal);
+}
+
+TEST_F(MainDlgTest, ClickOnATileOpensTheStackWithItsTitleAndNeedlesAndMainReturns) {
+  StartStation(3, 30);
+  ASSERT_TRUE(WaitForFirstReplies(3));
+  loggers[1]->HoldWind(25.0);
+  ClickTile(1);
+  EXPECT_EQ(window->SelectedStack(), 1);
+  EXPECT_TRUE(Overview().isHidden());
+  EXPECT_FALSE(window->GaugePanel()->isHidden());
+  EXPECT_EQ(window->TitleBox()->m_strText, "STACK #2");
+  EXPECT_FALSE(window->LinkLed()->isHidden());
+  CMultiButton* bar = window->CommandBar();
+  EXPECT_TRUE(bar->m_Enabled[CMainDlg::kMain]);
+  EXPECT_TRUE(bar->m_Enabled[CMainDlg::kReport]);
+  EXPECT_TRUE(bar->m_Enabled[CMainDlg::kDump]);
+  EXPECT_FALSE(bar->m_Enabled[CMainDlg::kConfig]);
+  // The needles follow the stack's next replies; the LED turns green.
+  const CAnalogGauge* speed = window->GaugePanel()->SpeedDial();
+  ASSERT_TRUE(WaitFor([&] { return std::abs(speed->m_RawValue - 25.0f) < 0.6f; }, 3000));
+  const float direction = runtime().statistics().Stack(1).direction;
+  EXPECT_TRUE(WaitFor(
+      [&] { return std::abs(window->GaugePanel()->DirectionDial()->m_RawValue - runtime().statistics().Stack(1).direction) < 0.01f; },
+      2000))
+      << direction;
+  EXPECT_TRUE(WaitFor([&] { return window->LinkLed()->m_bLit; }, 2000));
+  EXPECT_EQ(window->LinkLed()->m_OnEdgeColor, 0x008000u);
+
+  PressCommand(CMainDlg::kMain);
+  EXPECT_EQ(window->SelectedStack(), -1);
+  EXPECT_FALSE(Overview().isHidden());
+  EXPECT_TRUE(window->GaugePanel()->isHidden());
+  EXPECT_TRUE(window->LinkLed()->isHidden());
+  EXPECT_EQ(window->TitleBox()->m_strText, "WINDSCOPE");
+  EXPECT_FALSE(bar->m_Enabled[CMainDlg::kMain]);
+  EXPECT_TRUE(bar->m_Enabled[CMainDlg::kConfig]);
+  // The title box spans to the right edge again.
+  EXPECT_EQ(window->TitleBox()->geometry().right() + 1, window->width() - 10);
+}
+
+TEST_F(MainDlgTest, DisabledCommandsAndEnterOrEscapeDoNothing) {
+  StartStation(1, 35);
+  const int windows = QApplication::topLevelWidgets().size();
+  PressCommand(CMainDlg::kReport);
+  PressCommand(CMainDlg::kDump);
+  PressCommand(CMainDlg::kMain);
+  window->OnCommand(7);
+  window->OnCommand(-1);
+  Pump(50);
+  EXPECT_EQ(window->SelectedStack(), -1);
+  EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  QTest::keyClick(window.get(), Qt::Key_Return);
+  QTest::keyClick(window->CommandBar(), Qt::Key_Enter);
+  Pump(50);
+  EXPECT_TRUE(window->Running());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainDlgTest, ARaiseShowsTheAlarmListAckHidesItStopsTheSoundAndRearms) {
+  StartStation(2, 40);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  CAlarmDlg* alarm = window->AlarmDlg();
+  ASSERT_NE(alarm, nullptr);
+  EXPECT_FALSE(alarm->isVisible());
+  loggers[1]->HoldWind(46.5);
+  ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
+  EXPECT_EQ(alarm->TitleBox()->m_strText, "Trip");
+  EXPECT_EQ(alarm->TitleBox()->m_FillColor, 0x0000FFu);
+  EXPECT_EQ(alarm->CellText(0, 0), "Stack");
+  EXPECT_EQ(alarm->CellText(1, 0), "Data");
+  EXPECT_EQ(alarm->CellText(2, 0), "Date");
+  EXPECT_EQ(alarm->CellText(0, 1), "2");
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^4[67]\\.\\d m/s$")).match(alarm->CellText(1, 1)).hasMatch())
+      << alarm->CellText(1, 1).toStdString();
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d{1,2}\\.\\d{1,2} \\d{1,2}:\\d{1,2}:\\d{1,2}$"))
+                  .match(alarm->CellText(2, 1))
+                  .hasMatch());
+  // The level's sound, looped ("Continue"); no sound file set: the built-in tone.
+  EXPECT_TRUE(window->player().Active());
+  EXPECT_TRUE(window->player().Looped());
+  EXPECT_EQ(window->player().Source(), QUrl(QString::fromLatin1(CAlarmPlayer::kDefaultTone)));
+  EXPECT_EQ(window->player().PlayCount(), 1);  // Trip at once, no Stop or Alarm entries
+
+  CNexButton* ack = alarm->AckButton();
+  Click(ack, QPoint(ack->width() / 2, ack->height() / 2));
+  EXPECT_FALSE(alarm->isVisible());
+  EXPECT_FALSE(window->player().Active());
+  EXPECT_FALSE(runtime().alarms().Unacknowledged());
+
+  // Re-armed: below the Alarm level and back up raises again.
+  loggers[1]->HoldWind(20.0);
+  ASSERT_TRUE(WaitFor([&] { return Overview().State(1) == CBasePanel::kNormal; }, 4000));
+  loggers[1]->HoldWind(33.0);
+  ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
+  EXPECT_EQ(alarm->TitleBox()->m_strText, "Alarm");
+  EXPECT_EQ(window->player().PlayCount(), 2);
+}
+
+TEST_F(MainDlgTest, SoundOffSilencesAPlayingAlarmAndShowsTheOverlay) {
+  StartStation(1, 45);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  loggers[0]->HoldWind(41.0);
+  ASSERT_TRUE(WaitFor([&] { return window->player().Active(); }, 4000));
+  PressCommand(CMainDlg::kSound);
+  EXPECT_FALSE(window->player().Active());
+  EXPECT_FALSE(runtime().soundsEnabled());
+  EXPECT_EQ(window->CommandBar()->m_OverlayGlyph[CMainDlg::kSound], 122);
+  PressCommand(CMainDlg::kSound);
+  EXPECT_TRUE(runtime().soundsEnabled());
+  EXPECT_FALSE(window->CommandBar()->m_OverlayAlphaOn[CMainDlg::kSound]);
+}
+
+TEST_F(MainDlgTest, CtrlF3MakesEveryStackReport44Point5WithinOnePollAndCtrlF5EndsIt) {
+  StartStation(3, 50);
+  ASSERT_TRUE(WaitForFirstReplies(3));
+  QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
+  EXPECT_EQ(runtime().testSpeedMode(), 2);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (int i = 0; i < 3; ++i) {
+          if (TileDisplay(i).m_Value != 44.5) return false;
+        }
+        return true;
+      },
+      2500));  // one poll is 500 ms; room for a loaded machine
+  EXPECT_EQ(Overview().State(0), CBasePanel::kStop);
+  QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
+  EXPECT_EQ(runtime().testSpeedMode(), 0);
+  EXPECT_TRUE(WaitFor([&] { return TileDisplay(0).m_Value < 30; }, 2500));
+}
+
+TEST_F(MainDlgTest, CaptureWritesAPngOfTheWindowUnderCapture) {
+  StartStation(1, 55);
+  const QString path = window->OnCapture();
+  ASSERT_FALSE(path.isEmpty());
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("/Capture/\\d{8}_\\d{6}\\.png$")).match(path).hasMatch())
+      << path.toStdString();
+  EXPECT_TRUE(path.startsWith(dir.path()));
+  const QImage shot(path);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_EQ(shot.size(), window->size() * window->devicePixelRatio());
+}
+
+TEST_F(MainDlgTest, F1OpensTheInformationDialogOverTheWindowOnly) {
+  StartStation(1, 57);
+  QString title;
+  Qt::WindowModality modality = Qt::NonModal;
+  QTimer::singleShot(200, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      title = modal->windowTitle();
+      modality = modal->windowModality();
+      static_cast<QDialog*>(modal)->accept();
+    }
+  });
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  EXPECT_EQ(title, "Information");
+  EXPECT_EQ(modality, Qt::WindowModal);
+  EXPECT_TRUE(window->Running());
+}
+
+TEST_F(MainDlgTest, TheWindowManagersCloseAsksTheExitQuestion) {
+  StartStation(1, 60);
+  answer = [](int, const QString&) { return static_cast<int>(kIdNo); };
+  window->close();
+  EXPECT_TRUE(window->Running());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], QString::fromUtf8(CMainDlg::kExitQuestion));
+  answer = [](int, const QString&) { return static_cast<int>(kIdYes); };
+  window->close();
+  EXPECT_FALSE(window->Running());
+  EXPECT_FALSE(runtime().Running());
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainDlgTest, SigtermSavesTheSettingsWithTheSnapshotAndSwitchesTheLampTowerOff) {
+  StartStation(1, 65, 64);
+  CExitSignals exitSignals;
+  ASSERT_TRUE(exitSignals.Installed());
+  QObject::connect(&exitSignals, &CExitSignals::exitRequested, window.get(), [this](int) { window->ExitSequence(); });
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  loggers[0]->HoldWind(20.0);
+  // The first 3-second step puts the speed into the 1-minute mean.
+  ASSERT_TRUE(WaitFor([&] { return runtime().Averages(0).speed[0] > 0.5; }, 6000));
+  const double mean = runtime().Averages(0).speed[0];
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  ASSERT_TRUE(WaitFor([&] { return !window->Running(); }, 3000));
+  EXPECT_TRUE(messages.empty());  // no question asked
+  const auto saved = SavedSettings();
+  EXPECT_NEAR(saved->statisticsSnapshot[kStatSpeed1Min][0], mean, 1.0);
+  EXPECT_GT(saved->statisticsSnapshot[kStatSpeed1Min][0], 0.5);
+  ASSERT_TRUE(WaitFor([&] { return lamp->LastMessage() == QByteArray("W\0\0\0\0\0\0\0\0\0", 10); }, 2000));
+}
+
+TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
+  StartStation(1, 70);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  loggers[0]->HoldWind(46.0);
+  CAlarmDlg* alarm = window->AlarmDlg();
+  ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
+  SetMessageHandler({});  // the real question box
+  bool sawBox = false;
+  bool mainBlocked = false;
+  QTimer::singleShot(300, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    sawBox = box != nullptr;
+    // A click on a tile of the blocked main window opens nothing...
+    CIndicator* tile = Overview().Tile(0);
+    const QPoint tileAt = tile->mapTo(window.get(), QPoint(tile->width() / 2, tile->height() / 2));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, tileAt);
+    mainBlocked = window->SelectedStack() == -1;
+    // ...while ACK on the alarm list is answered.
+    CNexButton* ack = alarm->AckButton();
+    const QPoint ackAt = ack->mapTo(alarm, QPoint(ack->width() / 2, ack->height() / 2));
+    QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
+    if (box) box->done(QMessageBox::No);
+  });
+  window->OnCommand(CMainDlg::kExit);
+  EXPECT_TRUE(sawBox);
+  EXPECT_TRUE(mainBlocked);
+  EXPECT_FALSE(alarm->isVisible());
+  EXPECT_FALSE(runtime().alarms().Unacknowledged());
+  EXPECT_TRUE(window->Running());
+}
+
+}  // namespace
+}  // namespace ws

@@ -1,0 +1,158 @@
+// The overview panel: where the tiles go on the grid, the colour of a tile by
+// its state, the dashes of a silent logger, and what a click asks for.
+#include <QApplication>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/settings.h"
+#include "screen/base_panel.h"
+#include "screen/indicator.h"
+#include "widgets/fnd.h"
+
+namespace ws {
+namespace {
+
+class BasePanelTest : public ::testing::Test {
+ protected:
+  BasePanelTest() : settings(std::make_unique<Settings>()) {
+    panel.resize(600, 600);
+    QObject::connect(&panel, &CBasePanel::showStack, [this](int id, int stack) {
+      EXPECT_EQ(id, CBasePanel::kPanelId);
+      shown.push_back(stack);
+    });
+  }
+
+  void Load(int stacks, int columns, int rows) {
+    settings->stackCount = stacks;
+    settings->gridColumns = static_cast<int8_t>(columns);
+    settings->gridRows = static_cast<int8_t>(rows);
+    panel.SetSettings(*settings);
+  }
+
+  std::unique_ptr<Settings> settings;
+  CBasePanel panel;
+  std::vector<int> shown;
+};
+
+TEST_F(BasePanelTest, SevenStacksOnFiveBySixFillTheFirstRowAndTwoOfTheSecond) {
+  Load(7, 4, 5);
+  ASSERT_EQ(panel.TileCount(), 7);
+  // 600 / 5 = 120 wide cells, 600 / 6 = 100 high; gaps (120 / 5) / 2 = 12, (100 / 6) / 2 = 8.
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(panel.TileRect(k), QRect(k * 120 + 6, 0, 108, 92)) << k;
+  EXPECT_EQ(panel.TileRect(5), QRect(6, 100, 108, 92));
+  EXPECT_EQ(panel.TileRect(6), QRect(126, 100, 108, 92));
+  EXPECT_EQ(panel.Tile(6)->geometry(), panel.TileRect(6));
+}
+
+TEST_F(BasePanelTest, StacksBeyondTheGridAreNeverPlaced) {
+  Load(40, 4, 5);
+  ASSERT_EQ(panel.TileCount(), 40);
+  EXPECT_FALSE(panel.TileRect(29).isEmpty());
+  for (int k = 30; k < 40; ++k) {
+    EXPECT_TRUE(panel.TileRect(k).isEmpty()) << k;
+    EXPECT_TRUE(panel.Tile(k)->geometry().isEmpty()) << k;
+  }
+}
+
+TEST_F(BasePanelTest, AGridSizeBelowOneCountsAsOne) {
+  // A configuration file may hold -1 (or worse) in either field.
+  Load(3, -1, -128);
+  EXPECT_EQ(panel.TileRect(0), QRect(150, 0, 300, 300));
+  EXPECT_TRUE(panel.TileRect(1).isEmpty());
+}
+
+TEST_F(BasePanelTest, TileColourFollowsTheStateThroughTheBodyColourRule) {
+  Load(3, 2, 2);
+  settings->stopColour = 0x0000FF;
+  panel.SetDirectionSpeed(1, 90, 40.0f);
+  panel.SetState(1, CBasePanel::kStop);
+  const CFnd* fnd = panel.Tile(1)->ValueDisplay();
+  EXPECT_EQ(panel.Tile(1)->m_BodyColor, 0x0000FFu);
+  EXPECT_EQ(fnd->m_DigitColor, 0x8080FFu);
+  EXPECT_EQ(fnd->m_EdgeColor, 0x0000BFu);
+  EXPECT_EQ(fnd->m_BackColor, 0x000000u);
+  EXPECT_DOUBLE_EQ(fnd->m_Value, 40.0);
+  settings->alarmColour = 0x008000;
+  panel.SetState(1, CBasePanel::kAlarm);
+  EXPECT_EQ(fnd->m_DigitColor, 0x80FF80u);
+  EXPECT_EQ(fnd->m_EdgeColor, 0x004000u);
+  panel.SetState(1, CBasePanel::kNormal);
+  EXPECT_EQ(fnd->m_DigitColor, 0xFFFFFFu);
+}
+
+TEST_F(BasePanelTest, SilentStackShowsDashesWithoutUnitAndRecoversOnItsAnswer) {
+  Load(2, 2, 2);
+  CFnd* fnd = panel.Tile(0)->ValueDisplay();
+  EXPECT_EQ(fnd->m_Unit, "m/s");
+  panel.SetState(0, CBasePanel::kNoCommunication);
+  EXPECT_TRUE(fnd->m_bNoData);
+  EXPECT_TRUE(fnd->m_Unit.isEmpty());
+  EXPECT_FLOAT_EQ(fnd->m_OffsetX, 0.0f);
+  EXPECT_TRUE(fnd->DisplayText().startsWith(QStringLiteral("---")));
+  panel.SetDirectionSpeed(0, 10, 12.5f);
+  panel.SetState(0, CBasePanel::kNormal);
+  EXPECT_FALSE(fnd->m_bNoData);
+  EXPECT_EQ(fnd->m_Unit, "m/s");
+  EXPECT_FLOAT_EQ(fnd->m_OffsetX, -0.25f);
+  EXPECT_EQ(fnd->DisplayText(), "12.5");
+}
+
+TEST_F(BasePanelTest, TallTilesKeepTheirDigitsInsideTheReadout) {
+  // Eight stacks on 4 x 2: tiles taller than wide for their digits.
+  panel.resize(1580, 794);
+  Load(8, 3, 1);
+  for (int k = 0; k < 8; ++k) {
+    const CFnd* fnd = panel.Tile(k)->ValueDisplay();
+    const int w = fnd->width();
+    const int h = fnd->height();
+    EXPECT_LE(h, static_cast<int>(0.45 * w) + 1) << k;
+    const int pitch = static_cast<int>(h * fnd->m_SizeFraction * 0.5);
+    const auto cells = CFnd::LayoutCells(QStringLiteral("88.8"), w, fnd->m_OffsetX, pitch, false);
+    EXPECT_GE(cells.front().left, 0) << k;
+    // Centred in the tile's height.
+    const QRect tile = panel.Tile(k)->rect();
+    EXPECT_NEAR(fnd->geometry().center().y(), tile.center().y(), 2) << k;
+  }
+}
+
+TEST_F(BasePanelTest, StatesOutsideTheStacksAreIgnored) {
+  Load(2, 2, 2);
+  panel.SetState(2, CBasePanel::kTrip);
+  panel.SetState(-1, CBasePanel::kTrip);
+  EXPECT_EQ(panel.State(0), CBasePanel::kNormal);
+  EXPECT_EQ(panel.State(1), CBasePanel::kNormal);
+}
+
+TEST_F(BasePanelTest, AClickOnATileNotifiesOnceWithFifteenAndOpensItsStack) {
+  Load(4, 1, 1);
+  panel.show();
+  CIndicator* tile = panel.Tile(3);
+  std::vector<int> codes;
+  QObject::connect(tile, &CIndicator::notify, [&](int id, int code) {
+    EXPECT_EQ(id, CBasePanel::kTileIdBase + 3);
+    codes.push_back(code);
+  });
+  const QPointF at(tile->width() / 2, tile->height() / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, at, tile->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(tile, &press);
+  EXPECT_EQ(codes, std::vector<int>{CIndicator::kValueClick});
+  EXPECT_EQ(shown, std::vector<int>{3});
+}
+
+TEST_F(BasePanelTest, FewerStacksRemoveTilesAndMoreAddWhiteOnes) {
+  Load(5, 2, 2);
+  panel.SetState(4, CBasePanel::kTrip);
+  Load(3, 2, 2);
+  EXPECT_EQ(panel.TileCount(), 3);
+  Load(6, 2, 2);
+  ASSERT_EQ(panel.TileCount(), 6);
+  EXPECT_EQ(panel.State(5), CBasePanel::kNormal);
+  EXPECT_EQ(panel.Tile(5)->m_BodyColor, 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace ws
