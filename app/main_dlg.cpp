@@ -553,8 +553,8 @@ void CMainDlg::Layout() {
   m_pGaugePanel->setGeometry(panel);
   // The notice sits in the bottom strip, on the line of the copyright and version
   // texts and between them.
-  m_pRecordingNotice->Place(QRect(client.left() + client.width() / 5, client.bottom() + 1 - 20 - 11,
-                                  client.width() * 3 / 5, 22));
+  const int noticeTop = std::max(client.bottom() + 1 - 20 - 11, panel.bottom() + 1 + 2);
+  m_pRecordingNotice->Place(QRect(client.left() + client.width() / 5, noticeTop, client.width() * 3 / 5, 22));
   update();
 }
 

@@ -17,6 +17,7 @@
 #include <csignal>
 
 #include "app/exit_signals.h"
+#include "app/recording_notice.h"
 #include "dialogs/alarm_dlg.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
@@ -346,6 +347,33 @@ TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
   EXPECT_FALSE(alarm->isVisible());
   EXPECT_FALSE(runtime().alarms().Unacknowledged());
   EXPECT_TRUE(window->Running());
+}
+
+TEST_F(MainDlgTest, RecordingNoticeShowsWhatTheRuntimeSaysWithoutBlockingAndAClickDismissesIt) {
+  StartStation(2, 44);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  CRecordingNotice* notice = window->RecordingNotice();
+  ASSERT_NE(notice, nullptr);
+  EXPECT_FALSE(notice->isVisible());
+
+  const QString full = QStringLiteral("Disk full: recording of 2 stack(s) stopped.");
+  emit runtime().recordingStateChanged(static_cast<int>(RecordingState::kFailing), full);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->windowTitle(), full);
+  // In the bottom strip, under the overview and inside the window; no message box.
+  EXPECT_GT(notice->geometry().top(), window->BasePanel()->geometry().bottom());
+  EXPECT_TRUE(window->rect().contains(notice->geometry()));
+  EXPECT_TRUE(messages.empty());
+  const int64_t before = LiveReplies(0);
+  EXPECT_TRUE(WaitFor([&] { return LiveReplies(0) >= before + 2; }, 4000)) << "polling stopped";
+
+  emit runtime().recordingStateChanged(static_cast<int>(RecordingState::kOk), QStringLiteral("Recording resumed."));
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->windowTitle(), QStringLiteral("Recording resumed."));
+  const QPoint centre = notice->rect().center();
+  QTest::mousePress(notice, Qt::LeftButton, Qt::NoModifier, centre);
+  QTest::mouseRelease(notice, Qt::LeftButton, Qt::NoModifier, centre);
+  EXPECT_FALSE(notice->isVisible());
 }
 
 }  // namespace
