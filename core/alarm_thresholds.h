@@ -6,13 +6,19 @@
 
 namespace ws {
 
-// The caller fills these from the first stack record; they apply to every stack.
-// They are meant to ascend (alarm < stop < trip); nothing relies on it.
+struct Settings;
+
+// The three levels apply to every stack; ThresholdsOf reads them from the
+// configuration. They are meant to ascend (alarm < stop < trip); nothing relies on it.
 struct AlarmThresholds {
   double alarm = 30.0;
   double stop = 40.0;
   double trip = 45.0;
 };
+
+// The station-wide levels of a configuration record (kept in its first stack
+// record, the only one the configuration dialog edits).
+AlarmThresholds ThresholdsOf(const Settings& settings);
 
 // Per-stack alarm bits.
 inline constexpr uint8_t kAlarmBit = 1;

@@ -212,6 +212,12 @@ class StationRuntime final : public QObject {
   void StartTimers();
   void StopTimers();
   void ApplyAlarmConfig();
+  // ApplySettings' two ways of taking a new record over: a new number of
+  // stacks rebuilds the per-stack machinery; the same number reconnects only
+  // the stacks whose address changed.
+  void RebuildForStackCount(int oldCount, int newCount,
+                            const std::array<uint32_t, kMaxStacks>& oldAddress);
+  void ReconnectChangedAddresses(const std::array<uint32_t, kMaxStacks>& oldAddress);
   PollContext ContextFor(int i) const;
 
   void OnLinkEvent(int linkId, int code);
@@ -223,6 +229,9 @@ class StationRuntime final : public QObject {
   void ApplyPollActions(int i, const PollActions& actions);
   void OnLampData();
   void SendLampMessage();
+  // Timer 1's share of the lamp tower: keep-alive message, or reconnect after
+  // three silent ticks.
+  void KeepLampTowerAlive();
   void EmitLampsIfChanged();
 
   void OnSupervisionTimer();
