@@ -32,12 +32,14 @@ inline constexpr int kLevelAlarm = 1;
 inline constexpr int kLevelStop = 2;
 inline constexpr int kLevelTrip = 3;
 
-// Overview tile states. kTileNoCommunication is set by the link supervision.
+// Overview tile states. kTileNoCommunication is set by the link supervision,
+// kTileBusy while the stack's link carries a day dump or a firmware upload.
 inline constexpr int kTileNoCommunication = 1;
 inline constexpr int kTileNormal = 2;
 inline constexpr int kTileAlarm = 3;
 inline constexpr int kTileStop = 4;
 inline constexpr int kTileTrip = 5;
+inline constexpr int kTileBusy = 6;
 
 // Tile state of a received speed: Trip, Stop or Alarm when the speed reaches that
 // threshold (highest first), otherwise normal. A speed that is not a finite

@@ -39,7 +39,9 @@ class StationRuntime::AlarmBridge final : public AlarmSink {
 class StationRuntime::BlockWriter final : public DumpSink {
  public:
   explicit BlockWriter(StationRuntime& rt) : m_rt(rt) {}
-  void WriteBlock(int stack, const DumpBlock& block) override;
+  // True when the recorder wrote the block (a file made without its space
+  // reserved still took it).
+  bool WriteBlock(int stack, const DumpBlock& block) override;
 
  private:
   StationRuntime& m_rt;

@@ -9,7 +9,7 @@
 
 namespace ws {
 
-void StationRuntime::BlockWriter::WriteBlock(int stack, const DumpBlock& block) {
+bool StationRuntime::BlockWriter::WriteBlock(int stack, const DumpBlock& block) {
   std::array<Sample, kBlockSamples> samples;
   for (size_t k = 0; k < samples.size(); ++k) {
     samples[k] = Sample{block.samples[k].direction, block.samples[k].speed};
@@ -19,10 +19,13 @@ void StationRuntime::BlockWriter::WriteBlock(int stack, const DumpBlock& block) 
       m_rt.m_Recorder->WriteBlock(stack, t.year, t.month, t.day, t.hour, t.minute, samples);
   if (!IsUsable(status)) {
     qCWarning(lcLink) << "dump block of stack" << stack + 1 << "not written:" << ToString(status);
-  } else if (status != RecordStatus::kOk) {
+    return false;
+  }
+  if (status != RecordStatus::kOk) {
     qCWarning(lcLink) << "dump block of stack" << stack + 1 << "written, but its file was"
                       << ToString(status);
   }
+  return true;
 }
 
 // ---- Day dump ----
@@ -32,6 +35,7 @@ DumpStart StationRuntime::StartDump(int stack, const SystemTime& date) {
   const DumpStart started = m_Dump->Start(stack, date);
   if (started == DumpStart::kStarted) {
     m_Timer10.start();
+    UpdateBusyStacks();
     emit dumpProgress(0);
   }
   return started;
@@ -41,6 +45,7 @@ void StationRuntime::AbandonDump() {
   m_Timer10.stop();
   if (!m_Dump->Running()) return;
   m_Dump->Abandon();
+  UpdateBusyStacks();
   emit dumpFinished(static_cast<int>(DumpEnd::kAbandoned));
 }
 
@@ -53,6 +58,7 @@ void StationRuntime::OnDumpTimer() {
       return;
     case DumpRepeat::kTimedOut:
       m_Timer10.stop();
+      UpdateBusyStacks();
       emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
       return;
   }
@@ -70,12 +76,13 @@ void StationRuntime::HandleDumpReply(int i, std::span<const uint8_t> reply) {
       return;
     case DumpReply::kCompleted:
       m_Timer10.stop();
-      if (QTimer* poll = m_PollTimers[static_cast<size_t>(i)]) poll->start();
+      UpdateBusyStacks();  // polls the stack again
       emit dumpProgress(100);
       emit dumpFinished(static_cast<int>(DumpEnd::kCompleted));
       return;
     case DumpReply::kTimedOut:
       m_Timer10.stop();
+      UpdateBusyStacks();
       emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
       return;
   }
@@ -108,15 +115,17 @@ void StationRuntime::ClearFirmwareImage() { m_Firmware->ClearImage(); }
 
 void StationRuntime::AbandonUpload() {
   // The page exchange runs on the link that asked; once that link is rebuilt the
-  // upload could only end by its time-out, with every stack's polling stopped
-  // until then.
+  // upload could only end by its time-out, with that stack unpolled until then.
   if (!m_Firmware->Running()) return;
   m_Firmware->Abandon();
+  UpdateBusyStacks();
   emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
 }
 
 void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) {
-  switch (m_Firmware->OnReply(i, reply)) {
+  const FirmwareStep step = m_Firmware->OnReply(i, reply);
+  UpdateBusyStacks();
+  switch (step) {
     case FirmwareStep::kIgnored:
       return;
     case FirmwareStep::kStarted:
@@ -131,7 +140,6 @@ void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) 
       emit firmwareFinished(static_cast<int>(FirmwareEnd::kFinished));
       return;
     case FirmwareStep::kGaveUp:
-      // Polling resumes with the next supervision tick.
       emit firmwareFinished(static_cast<int>(FirmwareEnd::kTooManyRestarts));
       return;
   }

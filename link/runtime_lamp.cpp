@@ -46,6 +46,14 @@ void StationRuntime::KeepLampTowerAlive() {
   EmitLampsIfChanged();
 }
 
+void StationRuntime::SwitchLampTowerOff() {
+  if (!m_LampLink) return;
+  const SignalLampMessage off = AllOffSignalLampMessage();
+  m_LampLink->WaitForConnected(500);  // a reconnect under way would drop it
+  m_LampLink->Send(reinterpret_cast<const char*>(off.data()), static_cast<qint64>(off.size()));
+  m_LampLink->Flush(500);
+}
+
 void StationRuntime::OnBlinkTimer() {
   m_Alarms->BlinkTick();
   EmitLampsIfChanged();

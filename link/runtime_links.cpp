@@ -11,10 +11,33 @@ namespace ws {
 PollContext StationRuntime::ContextFor(int i) const {
   PollContext c;
   c.selected = i == m_Selected;
-  c.dumpRunning = m_Dump->Running();
-  c.uploadRunning = m_Firmware->Running();
+  c.busy = IsBusy(i);
   c.testSpeedMode = m_TestSpeedMode;
   return c;
+}
+
+bool StationRuntime::IsBusy(int stack) const {
+  return (m_Dump->Running() && m_Dump->Stack() == stack) ||
+         (m_Firmware->Running() && m_Firmware->Stack() == stack);
+}
+
+void StationRuntime::UpdateBusyStacks() {
+  for (int i = 0; i < m_StackCount; ++i) {
+    const auto ui = static_cast<size_t>(i);
+    const bool busy = IsBusy(i);
+    if (busy == m_Busy[ui]) continue;
+    m_Busy[ui] = busy;
+    if (busy) {
+      // Neither silent nor measured: the tile says what the link is doing, and
+      // the stack keeps its alarm level until its logger is polled again.
+      m_Tile[ui] = kTileBusy;
+      emit stackBusy(i);
+    } else {
+      // The tile shows the next answer, or no communication if none comes.
+      m_Poll[ui].ResumeAfterBusy();
+      if (QTimer* poll = m_PollTimers[ui]) poll->start();
+    }
+  }
 }
 
 void StationRuntime::OnLinkEvent(int linkId, int code) {
@@ -72,6 +95,8 @@ void StationRuntime::HandleReply(int i, std::span<const uint8_t> reply) {
 
   if (actions.live) {
     ++m_Counters.liveReplies[ui];
+    m_LastReplySecond[ui] = CivilSeconds(m_Clock.Now());
+    m_Measured[ui] = Sample{actions.measured->direction, actions.measured->speed};
     m_Cascade->SetLiveValues(i, actions.live->direction, actions.live->speed);
     m_Alarms->Evaluate(i);
     SendLampMessage();
@@ -132,12 +157,14 @@ void StationRuntime::OnSupervisionTimer() {
   emit clockTick(m_Clock.Now());
   KeepLampTowerAlive();
 
-  if (!m_Firmware->Running()) {
-    for (int i = 0; i < m_StackCount && m_Running; ++i) {
-      ApplyPollActions(i, m_Poll[static_cast<size_t>(i)].OnSupervisionTick(ContextFor(i)));
-    }
+  // A stack whose link carries a dump or upload is left out (its context says so).
+  for (int i = 0; i < m_StackCount && m_Running; ++i) {
+    ApplyPollActions(i, m_Poll[static_cast<size_t>(i)].OnSupervisionTick(ContextFor(i)));
   }
-  if (m_Firmware->OnTick()) emit firmwareFinished(static_cast<int>(FirmwareEnd::kTimedOut));
+  if (m_Firmware->OnTick()) {
+    UpdateBusyStacks();
+    emit firmwareFinished(static_cast<int>(FirmwareEnd::kTimedOut));
+  }
 }
 
 }  // namespace ws

@@ -38,13 +38,17 @@ QString RecordingNoticeText(RecordingState state, RecordingState before,
 
 void StationRuntime::OnRecordTimer() {
   const SystemTime now = m_Clock.Now();
+  // What the loggers measured, with the second each reply came in: a silent or
+  // busy stack's seconds are left to the recorder's rule (not written), and a
+  // test speed mode's forced speed is never recorded.
   for (int i = 0; i < m_StackCount; ++i) {
-    const StackStatistics& s = m_Cascade->Stack(i);
-    m_Current[static_cast<size_t>(i)] = Sample{s.direction, s.speed};
+    const auto ui = static_cast<size_t>(i);
+    m_Current[ui] = Recorder::TickSample{m_Measured[ui], m_LastReplySecond[ui]};
   }
   // A failing stack tries again at the next tick; CheckRecording tells the
   // window once when recording stops and once when it resumes.
-  (void)m_Recorder->Tick(now, std::span<const Sample>(m_Current.data(), static_cast<size_t>(m_StackCount)));
+  (void)m_Recorder->Tick(now, std::span<const Recorder::TickSample>(
+                                  m_Current.data(), static_cast<size_t>(m_StackCount)));
   ++m_Counters.recordTicks;
   CheckRecording();
 }

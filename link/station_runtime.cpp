@@ -5,7 +5,6 @@
 
 #include "core/alarm_thresholds.h"
 #include "core/settings_file.h"
-#include "core/signal_lamp.h"
 #include "link/link_logging.h"
 #include "link/runtime_callbacks.h"
 
@@ -44,6 +43,7 @@ StationRuntime::StationRuntime(QString workdir, const Clock& clock, QObject* par
   m_PollTimers.fill(nullptr);
   m_ReassemblyTimers.fill(nullptr);
   m_Current.resize(kMaxStacks);
+  m_LastReplySecond.fill(Recorder::kNoReply);
 
   m_Timer1.setInterval(kSupervisionMs);
   m_Timer2.setInterval(kBlinkMs);
@@ -130,6 +130,9 @@ void StationRuntime::CreateStack(int i) {
   // reply with a non-finite field would bring back the old stack's value.
   m_Poll[ui] = PollSupervisor{};
   m_Tile[ui] = 0;
+  m_Busy[ui] = false;
+  m_LastReplySecond[ui] = Recorder::kNoReply;
+  m_Measured[ui] = Sample{};
   link->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
 }
 
@@ -181,12 +184,7 @@ void StationRuntime::Shutdown() {
   m_Running = false;
   AbandonDump();
   // The tower must not stay lit after the station has gone.
-  if (m_LampLink) {
-    const SignalLampMessage off = AllOffSignalLampMessage();
-    m_LampLink->WaitForConnected(500);  // a reconnect under way would drop it
-    m_LampLink->Send(reinterpret_cast<const char*>(off.data()), static_cast<qint64>(off.size()));
-    m_LampLink->Flush(500);
-  }
+  SwitchLampTowerOff();
   for (QTimer* t : m_PollTimers) {
     if (t) t->stop();
   }
@@ -219,6 +217,7 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   std::array<uint32_t, kMaxStacks> oldAddress{};
   for (size_t i = 0; i < oldAddress.size(); ++i) oldAddress[i] = m_Settings->stacks[i].loggerAddress;
   const uint32_t oldLamp = m_Settings->signalLampAddress;
+  const bool oldLampEnabled = m_Settings->signalLampEnabled == 1;
   const int oldCount = m_StackCount;
 
   *m_Settings = edited;
@@ -228,6 +227,12 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   ApplyAlarmConfig();
   if (!m_Running) return;
 
+  // A tower the station stops driving must not go on showing the last level
+  // (and sounding its buzzer): it is told all-off once, before its link moves.
+  if (oldLampEnabled &&
+      (m_Settings->signalLampEnabled != 1 || m_Settings->signalLampAddress != oldLamp)) {
+    SwitchLampTowerOff();
+  }
   StopTimers();
   const int newCount = ValidStackCount(m_Settings->stackCount);
   if (newCount != oldCount) {
@@ -282,6 +287,29 @@ void StationRuntime::RebuildForStackCount(int oldCount, int newCount,
   m_Cascade->ResetWindows();
   m_Alarms->RecomputeLevel();
   emit stacksRebuilt(m_StackCount);
+  // The windows made new tiles; a kept stack's supervision goes on from where it
+  // was and only tells a change, so its state is told again here.
+  EmitStackStates();
+}
+
+void StationRuntime::EmitStackStates() {
+  for (int i = 0; i < m_StackCount && m_Running; ++i) {
+    const auto ui = static_cast<size_t>(i);
+    const StackStatistics& s = m_Cascade->Stack(i);
+    switch (m_Tile[ui]) {
+      case 0:  // not heard from yet: supervision tells within two ticks
+        break;
+      case kTileNoCommunication:
+        emit stackNoCommunication(i);
+        break;
+      case kTileBusy:
+        emit stackBusy(i);
+        break;
+      default:
+        emit stackUpdated(i, s.direction, s.speed, m_Tile[ui]);
+        break;
+    }
+  }
 }
 
 void StationRuntime::ReconnectChangedAddresses(const std::array<uint32_t, kMaxStacks>& oldAddress) {
@@ -291,6 +319,7 @@ void StationRuntime::ReconnectChangedAddresses(const std::array<uint32_t, kMaxSt
     if (m_Firmware->Running() && m_Firmware->Stack() == i) AbandonUpload();
     m_Poll[ui].Reset();
     m_Assemblers[ui] = ReplyAssembler{};
+    m_LastReplySecond[ui] = Recorder::kNoReply;  // the old logger's values are not the new one's
     m_Links[ui]->Close();
     m_Links[ui]->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
   }
