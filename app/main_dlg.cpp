@@ -208,6 +208,7 @@ void CMainDlg::ConnectRuntime() {
   });
   connect(rt, &StationRuntime::stackNoCommunication, this,
           [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kNoCommunication); });
+  connect(rt, &StationRuntime::stackBusy, this, [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kBusy); });
   connect(rt, &StationRuntime::gaugeNeedles, this, [this](float direction, float speed) {
     if (!OverviewShown()) m_pGaugePanel->Needles(direction, speed);
   });

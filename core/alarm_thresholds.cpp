@@ -2,7 +2,18 @@
 
 #include <cmath>
 
+#include "core/settings.h"
+
 namespace ws {
+
+AlarmThresholds ThresholdsOf(const Settings& settings) {
+  const StackSettings& first = settings.stacks[0];
+  AlarmThresholds t;
+  t.alarm = first.alarmSpeed;
+  t.stop = first.stopSpeed;
+  t.trip = first.tripSpeed;
+  return t;
+}
 
 int TileState(double speed, const AlarmThresholds& thresholds) {
   if (!std::isfinite(speed)) return kTileNormal;

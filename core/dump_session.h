@@ -27,7 +27,8 @@ inline constexpr int64_t kDumpRangeHours = 4392;
 class DumpSink {
  public:
   virtual ~DumpSink() = default;
-  virtual void WriteBlock(int stack, const DumpBlock& block) = 0;
+  // True when the block was written.
+  virtual bool WriteBlock(int stack, const DumpBlock& block) = 0;
 };
 
 enum class DumpStart { kStarted, kInvalidDate, kBusy };

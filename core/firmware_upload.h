@@ -1,6 +1,6 @@
 // The firmware page exchange a logger starts with "APPE:": the image goes out
 // as numbered 1024-byte pages, then "APP>:" and "REST:". While it runs, polling
-// and supervision of every stack stop.
+// and supervision of the uploading stack stop; every other stack goes on.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +36,7 @@ class FirmwareUpload {
   static constexpr int64_t kNoAnswerTimeoutMs = 30000;
   // A logger may ask to start over this many times during one upload; the
   // next request ends it. Without a bound a logger that keeps asking would
-  // hold every stack's polling stopped for ever.
+  // hold its stack's polling stopped for ever.
   static constexpr int kMaxRestarts = 3;
 
   FirmwareUpload(const Clock& clock, LinkSender& sender);

@@ -9,11 +9,16 @@ void PollSupervisor::Reset() {
   pollTimerPending_ = false;
 }
 
+void PollSupervisor::ResumeAfterBusy() {
+  noReplyCount_ = 0;
+  pollTimerPending_ = true;
+}
+
 PollActions PollSupervisor::OnPollTimer(const PollContext& context) {
   PollActions actions;
-  if (context.uploadRunning) {
-    // Polling waits for the upload; keep the timer armed so the poll goes out
-    // once it ends.
+  if (context.busy) {
+    // The link carries the dump or upload; keep the timer armed so the poll
+    // goes out once it ends.
     actions.startPollTimer = true;
     pollTimerPending_ = true;
     return actions;
@@ -25,7 +30,7 @@ PollActions PollSupervisor::OnPollTimer(const PollContext& context) {
 
 PollActions PollSupervisor::OnSupervisionTick(const PollContext& context) {
   PollActions actions;
-  if (context.uploadRunning) return actions;
+  if (context.busy) return actions;
   ++noReplyCount_;  // never passes kReconnectTicks: that tick resets it
   if (noReplyCount_ < kNoCommunicationTicks) return actions;
 
@@ -47,13 +52,17 @@ PollActions PollSupervisor::OnReply(std::span<const uint8_t> reply, const PollCo
   actions.kind = ClassifyReply(reply);
   noReplyCount_ = 0;
   if (context.selected) actions.led = LedColour::kGreen;
-  if (actions.kind != ReplyKind::kLiveValues || context.dumpRunning) return actions;
+  // A poll answered after the stack's dump or upload began: its values are
+  // left, and no poll follows it onto the busy link.
+  if (actions.kind != ReplyKind::kLiveValues || context.busy) return actions;
 
   if (const std::optional<LiveValues> got = DecodeLiveReply(reply)) {
-    if (std::isfinite(got->direction)) values_.direction = got->direction;
-    if (std::isfinite(got->speed)) values_.speed = ApplyTestSpeedMode(context.testSpeedMode, got->speed);
-    else values_.speed = ApplyTestSpeedMode(context.testSpeedMode, values_.speed);
+    if (std::isfinite(got->direction)) measured_.direction = got->direction;
+    if (std::isfinite(got->speed)) measured_.speed = got->speed;
+    values_.direction = measured_.direction;
+    values_.speed = ApplyTestSpeedMode(context.testSpeedMode, measured_.speed);
     actions.live = values_;
+    actions.measured = measured_;
   }
   actions.startPollTimer = true;
   pollTimerPending_ = true;

@@ -21,10 +21,12 @@ inline constexpr uint32_t kLedGreenLight = 0x00FF00;
 
 // What the station is doing around this stack when an event arrives.
 struct PollContext {
-  bool selected = false;        // the stack is shown in the gauge panel
-  bool dumpRunning = false;     // a day dump runs (of any stack)
-  bool uploadRunning = false;   // a firmware upload runs
-  int testSpeedMode = 0;        // 0..3, see ApplyTestSpeedMode
+  bool selected = false;  // the stack is shown in the gauge panel
+  // The stack's own link carries a day dump or a firmware upload: its polls
+  // and its supervision wait (the dump's and the upload's own time-outs watch
+  // the logger meanwhile). Other stacks go on as usual.
+  bool busy = false;
+  int testSpeedMode = 0;  // 0..3, see ApplyTestSpeedMode
 };
 
 struct PollActions {
@@ -37,6 +39,9 @@ struct PollActions {
   // Set when an "R000:" reply was taken: the stack's direction and speed now
   // (a non-finite field keeps its previous value). Run the alarm step with it.
   std::optional<LiveValues> live;
+  // With `live`: the values the logger measured, before any test speed mode
+  // forced the speed. These, not the forced ones, are recorded.
+  std::optional<LiveValues> measured;
   ReplyKind kind = ReplyKind::kOther;  // of the reply handled, for further routing
 };
 
@@ -58,16 +63,21 @@ class PollSupervisor {
   PollActions OnSupervisionTick(const PollContext& context);
   // Any reply from the logger, whatever its prefix.
   PollActions OnReply(std::span<const uint8_t> reply, const PollContext& context);
+  // The stack's dump or upload has ended: supervision starts afresh (the
+  // dump's last answer was a sign of life) and the caller starts the poll timer.
+  void ResumeAfterBusy();
 
   int NoReplyCount() const { return noReplyCount_; }
   bool PollTimerPending() const { return pollTimerPending_; }
-  // The last direction and speed received (0 until the first reply).
+  // The last direction and speed received (0 until the first reply), the
+  // speed as the test speed mode made it.
   const LiveValues& Values() const { return values_; }
 
  private:
   int noReplyCount_ = kReconnectTicks;
   bool pollTimerPending_ = false;
   LiveValues values_;
+  LiveValues measured_;
 };
 
 }  // namespace ws

@@ -44,6 +44,17 @@ RecordStatus Recorder::OpenStack(int stackIndex, const SystemTime& now) {
   return made;
 }
 
+RecordStatus Recorder::Tick(const SystemTime& now, std::span<const TickSample> current) {
+  const size_t covered = std::min(current.size(), static_cast<size_t>(stackCount_));
+  RecordStatus first = covered < static_cast<size_t>(stackCount_) ? RecordStatus::kInvalidArgument
+                                                                  : RecordStatus::kOk;
+  for (size_t i = 0; i < covered; ++i) {
+    const RecordStatus s = RecordStack(static_cast<int>(i), now, current[i]);
+    if (first == RecordStatus::kOk) first = s;
+  }
+  return first;
+}
+
 RecordStatus Recorder::Tick(const SystemTime& now, std::span<const Sample> current) {
   const size_t covered = std::min(current.size(), static_cast<size_t>(stackCount_));
   RecordStatus first = covered < static_cast<size_t>(stackCount_) ? RecordStatus::kInvalidArgument
@@ -56,6 +67,10 @@ RecordStatus Recorder::Tick(const SystemTime& now, std::span<const Sample> curre
 }
 
 RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const Sample& sample) {
+  return RecordStack(stackIndex, now, TickSample{sample, CivilSeconds(now)});
+}
+
+RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const TickSample& current) {
   if (stackIndex < 0 || stackIndex >= stackCount_ || !IsValidDate(now)) {
     return RecordStatus::kInvalidArgument;
   }
@@ -68,16 +83,24 @@ RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const 
       lastStatus_[i] = opened;
       return opened;
     }
+    lastStatus_[i] = RecordStatus::kOk;
   }
-  // The copy for the following second covers a tick that comes late; at the last second
-  // of the month that second lives in another file, and would lie past the end of this
-  // one on a 31st.
+  const int64_t second = CivilSeconds(now);
+  // Received in this second or the one before: this second is answered. In this
+  // second: the next one is too, by the same rule, and its copy covers a tick that
+  // comes late. A reply older than that leaves both unwritten, so the copy never
+  // carries a stale value past the second after its reply.
+  const bool answersNow = current.replySecond == second || current.replySecond == second - 1;
+  if (!answersNow) return lastStatus_[i];
+  // At the last second of the month the next second lives in another file, and
+  // would lie past the end of this one on a 31st.
   const bool lastSecondOfMonth = now.day == DaysInMonth(now.year, now.month) && now.hour == 23 &&
                                  now.minute == 59 && now.second == 59;
-  const std::array<Sample, 2> pair{sample, sample};
+  const bool answersNext = current.replySecond == second && !lastSecondOfMonth;
+  const std::array<Sample, 2> pair{current.sample, current.sample};
   const int64_t slot = record::SlotOf(now.day, now.hour, now.minute, now.second);
   const RecordStatus written =
-      file.WriteSamples(slot, std::span<const Sample>(pair.data(), lastSecondOfMonth ? 1 : 2));
+      file.WriteSamples(slot, std::span<const Sample>(pair.data(), answersNext ? 2 : 1));
   lastStatus_[i] = written;
   return written;
 }

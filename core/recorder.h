@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -28,14 +30,34 @@ class Recorder {
   [[nodiscard]] RecordStatus Open(int stackCount, const SystemTime& now);
   void Close();
 
+  // No reply has been received (TickSample::replySecond).
+  static constexpr int64_t kNoReply = std::numeric_limits<int64_t>::min();
+
+  // One stack's part of a record tick: its last measured sample and the second
+  // (CivilSeconds of the local time) its reply arrived in.
+  struct TickSample {
+    Sample sample;
+    int64_t replySecond = kNoReply;
+  };
+
   // The record tick: for each stack below stackCount(), switches its handle to the
-  // month of `now` when needed, then writes current[i] into the slot of `now`'s second
-  // and again into the slot of the following second, unless that second belongs to
-  // the next month. Both samples go out in one write. Allocates nothing while the
-  // month stays the same. `current` holds one sample per stack; stacks it does not
-  // cover are not written and the call reports kInvalidArgument.
+  // month of `now` when needed, then writes the stack's sample into the seconds that
+  // a reply was received for. A second T counts as answered by a reply that
+  // arrived within T or within the second before it; so a tick in second S writes
+  //   - slot S when the reply arrived in S or S-1, and
+  //   - slot S+1 as well when it arrived in S (a tick that comes late must not
+  //     leave S+1 empty), unless S+1 belongs to the next month.
+  // Both samples go out in one write. Any other second is not written: it keeps what
+  // it holds (0/0, "nothing here", in a new file; a dumped block's data), so a silent
+  // logger is never recorded as measured. Allocates nothing while the month stays
+  // the same. `current` holds one entry per stack; stacks it does not cover are not
+  // written and the call reports kInvalidArgument.
+  [[nodiscard]] RecordStatus Tick(const SystemTime& now, std::span<const TickSample> current);
+  // The same, every sample measured in `now`'s second.
   [[nodiscard]] RecordStatus Tick(const SystemTime& now, std::span<const Sample> current);
   // The same for one stack.
+  [[nodiscard]] RecordStatus RecordStack(int stackIndex, const SystemTime& now,
+                                         const TickSample& current);
   [[nodiscard]] RecordStatus RecordStack(int stackIndex, const SystemTime& now,
                                          const Sample& sample);
 

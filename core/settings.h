@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/alarm_thresholds.h"
 #include "core/settings_layout.h"
 #include "core/system_time.h"
 

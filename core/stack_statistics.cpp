@@ -13,6 +13,10 @@ StackStatistics::StackStatistics()
 void StackStatistics::SetLiveValues(float newDirection, float newSpeed) {
   if (std::isfinite(newDirection)) direction = newDirection;
   if (std::isfinite(newSpeed)) speed = newSpeed;
+  if (std::isfinite(newDirection) || std::isfinite(newSpeed)) {
+    answered[0] = true;
+    answeredForMaximum = true;
+  }
 }
 
 void StackStatistics::ResetWindows() {

@@ -42,6 +42,15 @@ struct StackStatistics {
   SystemTime maximumTime{};
   // kAlarmBit | kStopBit | kTripBit | kAcknowledgedBit (core/alarm_thresholds.h).
   uint8_t alarmBits = 0;
+
+  // What the cascade's steps have not taken yet. answered[0]: a reply came since
+  // the last step 0; answered[k]: step k-1 pushed since the last step k. A step
+  // pushes only a stack whose flag is set, so a silent logger's last values are
+  // not fed into the averages as if measured again; a logger answering twice a
+  // second always has its flag set, and its averages are what they always were.
+  std::array<bool, kPeriodCount> answered{};
+  // A reply came since the maximum was last compared.
+  bool answeredForMaximum = false;
 };
 
 }  // namespace ws

@@ -56,6 +56,8 @@ void StatisticsCascade::Step(int k) {
   const SystemTime now = m_clock.Now();
   for (int i = 0; i < m_stackCount; ++i) {
     StackStatistics& s = Stack(i);
+    if (!s.answeredForMaximum) continue;
+    s.answeredForMaximum = false;
     if (s.speed > s.maximum) {
       s.maximum = s.speed;
       s.maximumTime = now;
@@ -64,6 +66,9 @@ void StatisticsCascade::Step(int k) {
   const size_t to = static_cast<size_t>(k);
   for (int i = 0; i < m_stackCount; ++i) {
     StackStatistics& s = Stack(i);
+    if (!s.answered[to]) continue;
+    s.answered[to] = false;
+    if (to + 1 < s.answered.size()) s.answered[to + 1] = true;
     if (k == kPeriodMinute) {
       s.directionWindows[to].Push(1.0, s.direction);
       s.speedWindows[to].Push(s.speed);
@@ -86,6 +91,8 @@ void StatisticsCascade::Rebuild(int newStackCount, StatisticsSnapshot& snapshot)
     s.direction = 0.0f;
     s.speed = 0.0f;
     s.alarmBits = 0;
+    s.answered = {};
+    s.answeredForMaximum = false;
   }
   ResetWindows();
 }

@@ -59,11 +59,13 @@ class StatisticsCascade {
   // maximum to 0 with the current time. Records the date as the last check.
   bool CheckDay();
 
-  // Step k (0..3, ignored otherwise): first every stack's maximum takes its speed
-  // when the speed is higher (stamped with the time read at the start of the
-  // step), then each stack pushes into the windows of period k: the last
-  // received values for k = 0, the means of period k-1 otherwise. A silent
-  // logger keeps feeding its last values.
+  // Step k (0..3, ignored otherwise): first every stack that answered since the
+  // last comparison has its maximum take its speed when the speed is higher
+  // (stamped with the time read at the start of the step), then each stack pushes
+  // into the windows of period k: the last received values for k = 0, the means
+  // of period k-1 otherwise. Only stacks with something new push (see
+  // StackStatistics::answered): a silent logger's windows keep what it last
+  // measured and take nothing more until it answers again.
   void Step(int k);
 
   // Direction windows back to north, speed windows cleared, for every stack.

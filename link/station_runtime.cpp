@@ -1,15 +1,17 @@
 #include "link/station_runtime.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <type_traits>
 
 #include "core/alarm_thresholds.h"
-#include "core/record_layout.h"
 #include "core/settings_file.h"
-#include "core/signal_lamp.h"
 #include "link/link_logging.h"
+#include "link/runtime_callbacks.h"
+
+// The runtime's lifecycle and live settings. Its other parts live beside it:
+// runtime_links.cpp (links, replies, supervision), runtime_lamp.cpp (the lamp
+// tower), runtime_recording.cpp (record tick and averaging steps) and
+// runtime_dump_firmware.cpp (day dump and firmware upload).
 
 namespace ws {
 
@@ -18,100 +20,10 @@ static_assert(std::is_same_v<StatisticsSnapshot, decltype(Settings::statisticsSn
 
 namespace {
 
-AlarmThresholds ThresholdsOf(const Settings& s) {
-  AlarmThresholds t;
-  t.alarm = s.stacks[0].alarmSpeed;
-  t.stop = s.stacks[0].stopSpeed;
-  t.trip = s.stacks[0].tripSpeed;
-  return t;
-}
-
-// Where the next "R000:" or "R002:" begins at or after `from` (size() if none).
-// Neither can occur inside a valid reply's data: a block's values stay below
-// 0x0E10, and a live reply's floats would have to read as absurd values.
+// A configuration file may hold any number; the station then serves one stack.
 int ValidStackCount(int n) { return (n < 1 || n > kMaxStacks) ? 1 : n; }
 
-// The window's notice for a recording state (English, like the rest of the
-// window's own texts).
-QString RecordingNoticeText(RecordingState state, RecordingState before,
-                            const Recorder::Health& health) {
-  switch (state) {
-    case RecordingState::kOk:
-      return before == RecordingState::kFailing
-                 ? QStringLiteral("Recording resumed.")
-                 : QStringLiteral("Record files have their full space reserved again.");
-    case RecordingState::kSpaceNotReserved:
-      return QStringLiteral("%1Disk nearly full: %2 record file(s) could not reserve their space. "
-                            "Recording goes on while space lasts.")
-          .arg(before == RecordingState::kFailing ? QStringLiteral("Recording resumed. ") : QString())
-          .arg(health.unreserved);
-    case RecordingState::kFailing:
-      if (health.failure == RecordStatus::kNoSpace) {
-        return QStringLiteral("Disk full: recording of %1 stack(s) stopped. Monitoring and alarms "
-                              "go on; recording resumes when space is freed.")
-            .arg(health.failing);
-      }
-      return QStringLiteral("Recording of %1 stack(s) failed (%2). Monitoring and alarms go on.")
-          .arg(health.failing)
-          .arg(QString::fromUtf8(ToString(health.failure)));
-  }
-  return {};
-}
-
 }  // namespace
-
-// Hands the protocol machines' bytes to the stacks' links.
-class StationRuntime::Sender final : public LinkSender {
- public:
-  explicit Sender(StationRuntime& rt) : m_rt(rt) {}
-  void Send(int linkId, std::span<const uint8_t> bytes) override {
-    if (linkId < 0 || linkId >= m_rt.m_StackCount) return;
-    if (CNexSock* link = m_rt.m_Links[static_cast<size_t>(linkId)]) {
-      link->Send(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    }
-  }
-
- private:
-  StationRuntime& m_rt;
-};
-
-// What a raised level sets off: the alarm list entry (a signal) and the sound.
-class StationRuntime::AlarmBridge final : public AlarmSink {
- public:
-  explicit AlarmBridge(StationRuntime& rt) : m_rt(rt) {}
-  void AlarmRaised(int stack, int level, double speed) override {
-    emit m_rt.alarmRaised(stack, level, speed);
-  }
-  void PlaySound(const std::string& path, bool looped) override { m_rt.m_Sound->Play(path, looped); }
-  void StopSound() override { m_rt.m_Sound->Stop(); }
-
- private:
-  StationRuntime& m_rt;
-};
-
-// Writes the dumped blocks into the stack's record file of the dumped month.
-class StationRuntime::BlockWriter final : public DumpSink {
- public:
-  explicit BlockWriter(StationRuntime& rt) : m_rt(rt) {}
-  void WriteBlock(int stack, const DumpBlock& block) override {
-    std::array<Sample, kBlockSamples> samples;
-    for (size_t k = 0; k < samples.size(); ++k) {
-      samples[k] = Sample{block.samples[k].direction, block.samples[k].speed};
-    }
-    const SystemTime& t = block.start;
-    const RecordStatus status =
-        m_rt.m_Recorder->WriteBlock(stack, t.year, t.month, t.day, t.hour, t.minute, samples);
-    if (!IsUsable(status)) {
-      qCWarning(lcLink) << "dump block of stack" << stack + 1 << "not written:" << ToString(status);
-    } else if (status != RecordStatus::kOk) {
-      qCWarning(lcLink) << "dump block of stack" << stack + 1 << "written, but its file was"
-                        << ToString(status);
-    }
-  }
-
- private:
-  StationRuntime& m_rt;
-};
 
 StationRuntime::StationRuntime(QString workdir, const Clock& clock, QObject* parent)
     : QObject(parent),
@@ -131,6 +43,7 @@ StationRuntime::StationRuntime(QString workdir, const Clock& clock, QObject* par
   m_PollTimers.fill(nullptr);
   m_ReassemblyTimers.fill(nullptr);
   m_Current.resize(kMaxStacks);
+  m_LastReplySecond.fill(Recorder::kNoReply);
 
   m_Timer1.setInterval(kSupervisionMs);
   m_Timer2.setInterval(kBlinkMs);
@@ -217,6 +130,9 @@ void StationRuntime::CreateStack(int i) {
   // reply with a non-finite field would bring back the old stack's value.
   m_Poll[ui] = PollSupervisor{};
   m_Tile[ui] = 0;
+  m_Busy[ui] = false;
+  m_LastReplySecond[ui] = Recorder::kNoReply;
+  m_Measured[ui] = Sample{};
   link->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
 }
 
@@ -268,12 +184,7 @@ void StationRuntime::Shutdown() {
   m_Running = false;
   AbandonDump();
   // The tower must not stay lit after the station has gone.
-  if (m_LampLink) {
-    const SignalLampMessage off = AllOffSignalLampMessage();
-    m_LampLink->WaitForConnected(500);  // a reconnect under way would drop it
-    m_LampLink->Send(reinterpret_cast<const char*>(off.data()), static_cast<qint64>(off.size()));
-    m_LampLink->Flush(500);
-  }
+  SwitchLampTowerOff();
   for (QTimer* t : m_PollTimers) {
     if (t) t->stop();
   }
@@ -306,6 +217,7 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   std::array<uint32_t, kMaxStacks> oldAddress{};
   for (size_t i = 0; i < oldAddress.size(); ++i) oldAddress[i] = m_Settings->stacks[i].loggerAddress;
   const uint32_t oldLamp = m_Settings->signalLampAddress;
+  const bool oldLampEnabled = m_Settings->signalLampEnabled == 1;
   const int oldCount = m_StackCount;
 
   *m_Settings = edited;
@@ -315,56 +227,18 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   ApplyAlarmConfig();
   if (!m_Running) return;
 
+  // A tower the station stops driving must not go on showing the last level
+  // (and sounding its buzzer): it is told all-off once, before its link moves.
+  if (oldLampEnabled &&
+      (m_Settings->signalLampEnabled != 1 || m_Settings->signalLampAddress != oldLamp)) {
+    SwitchLampTowerOff();
+  }
   StopTimers();
   const int newCount = ValidStackCount(m_Settings->stackCount);
   if (newCount != oldCount) {
-    // The cascade keeps the stack count it judges and snapshots; the averages of
-    // every stack start over. A stack that stays, at the same address, keeps its
-    // link, its poll and its live values: its recording must not lose the
-    // seconds a new link would take to answer. Removed stacks, stacks with a new
-    // address and new stacks start over from 0/0 on a link of their own.
-    std::array<bool, kMaxStacks> kept{};
-    std::array<Sample, kMaxStacks> live{};
-    for (int i = 0; i < std::min(oldCount, newCount); ++i) {
-      const auto ui = static_cast<size_t>(i);
-      kept[ui] = m_Links[ui] && m_Settings->stacks[ui].loggerAddress == oldAddress[ui];
-      live[ui] = Sample{m_Cascade->Stack(i).direction, m_Cascade->Stack(i).speed};
-    }
-    for (int i = 0; i < kMaxStacks; ++i) {
-      if (!kept[static_cast<size_t>(i)]) DestroyStack(i);
-    }
-    m_Recorder->Close();
-    m_Cascade->Rebuild(newCount, m_Settings->statisticsSnapshot);
-    m_StackCount = newCount;
-    (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
-    CheckRecording();
-    for (int i = 0; i < m_StackCount; ++i) {
-      const auto ui = static_cast<size_t>(i);
-      if (!kept[ui]) {
-        CreateStack(i);
-        continue;
-      }
-      StackStatistics& s = m_Cascade->Stack(i);
-      s.direction = live[ui].direction;
-      s.speed = live[ui].speed;
-    }
-    if (m_Selected >= m_StackCount) m_Selected = 0;
-    if (m_Dump->Running() && m_Dump->Stack() >= m_StackCount) AbandonDump();
-    // Every link is new: nothing answers the page last sent.
-    AbandonUpload();
-    m_Cascade->ResetWindows();
-    m_Alarms->RecomputeLevel();
-    emit stacksRebuilt(m_StackCount);
+    RebuildForStackCount(oldCount, newCount, oldAddress);
   } else {
-    for (int i = 0; i < m_StackCount; ++i) {
-      const auto ui = static_cast<size_t>(i);
-      if (m_Settings->stacks[ui].loggerAddress == oldAddress[ui] || !m_Links[ui]) continue;
-      if (m_Firmware->Running() && m_Firmware->Stack() == i) AbandonUpload();
-      m_Poll[ui].Reset();
-      m_Assemblers[ui] = ReplyAssembler{};
-      m_Links[ui]->Close();
-      m_Links[ui]->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
-    }
+    ReconnectChangedAddresses(oldAddress);
   }
   if (m_LampLink && m_Settings->signalLampAddress != oldLamp) {
     m_LampSilentTicks = 0;
@@ -372,6 +246,83 @@ void StationRuntime::ApplySettings(const Settings& edited) {
     m_LampLink->Connect(m_Settings->signalLampAddress, CNexSock::kLampPort);
   }
   StartTimers();
+}
+
+void StationRuntime::RebuildForStackCount(int oldCount, int newCount,
+                                          const std::array<uint32_t, kMaxStacks>& oldAddress) {
+  // The cascade keeps the stack count it judges and snapshots; the averages of
+  // every stack start over. A stack that stays, at the same address, keeps its
+  // link, its poll and its live values: its recording must not lose the
+  // seconds a new link would take to answer. Removed stacks, stacks with a new
+  // address and new stacks start over from 0/0 on a link of their own.
+  std::array<bool, kMaxStacks> kept{};
+  std::array<Sample, kMaxStacks> live{};
+  for (int i = 0; i < std::min(oldCount, newCount); ++i) {
+    const auto ui = static_cast<size_t>(i);
+    kept[ui] = m_Links[ui] && m_Settings->stacks[ui].loggerAddress == oldAddress[ui];
+    live[ui] = Sample{m_Cascade->Stack(i).direction, m_Cascade->Stack(i).speed};
+  }
+  for (int i = 0; i < kMaxStacks; ++i) {
+    if (!kept[static_cast<size_t>(i)]) DestroyStack(i);
+  }
+  m_Recorder->Close();
+  m_Cascade->Rebuild(newCount, m_Settings->statisticsSnapshot);
+  m_StackCount = newCount;
+  (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
+  CheckRecording();
+  for (int i = 0; i < m_StackCount; ++i) {
+    const auto ui = static_cast<size_t>(i);
+    if (!kept[ui]) {
+      CreateStack(i);
+      continue;
+    }
+    StackStatistics& s = m_Cascade->Stack(i);
+    s.direction = live[ui].direction;
+    s.speed = live[ui].speed;
+  }
+  if (m_Selected >= m_StackCount) m_Selected = 0;
+  if (m_Dump->Running() && m_Dump->Stack() >= m_StackCount) AbandonDump();
+  // Every link is new: nothing answers the page last sent.
+  AbandonUpload();
+  m_Cascade->ResetWindows();
+  m_Alarms->RecomputeLevel();
+  emit stacksRebuilt(m_StackCount);
+  // The windows made new tiles; a kept stack's supervision goes on from where it
+  // was and only tells a change, so its state is told again here.
+  EmitStackStates();
+}
+
+void StationRuntime::EmitStackStates() {
+  for (int i = 0; i < m_StackCount && m_Running; ++i) {
+    const auto ui = static_cast<size_t>(i);
+    const StackStatistics& s = m_Cascade->Stack(i);
+    switch (m_Tile[ui]) {
+      case 0:  // not heard from yet: supervision tells within two ticks
+        break;
+      case kTileNoCommunication:
+        emit stackNoCommunication(i);
+        break;
+      case kTileBusy:
+        emit stackBusy(i);
+        break;
+      default:
+        emit stackUpdated(i, s.direction, s.speed, m_Tile[ui]);
+        break;
+    }
+  }
+}
+
+void StationRuntime::ReconnectChangedAddresses(const std::array<uint32_t, kMaxStacks>& oldAddress) {
+  for (int i = 0; i < m_StackCount; ++i) {
+    const auto ui = static_cast<size_t>(i);
+    if (m_Settings->stacks[ui].loggerAddress == oldAddress[ui] || !m_Links[ui]) continue;
+    if (m_Firmware->Running() && m_Firmware->Stack() == i) AbandonUpload();
+    m_Poll[ui].Reset();
+    m_Assemblers[ui] = ReplyAssembler{};
+    m_LastReplySecond[ui] = Recorder::kNoReply;  // the old logger's values are not the new one's
+    m_Links[ui]->Close();
+    m_Links[ui]->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
+  }
 }
 
 void StationRuntime::SetSelectedStack(int stack) {
@@ -407,343 +358,6 @@ int StationRuntime::TileState(int stack) const {
 const CNexSock* StationRuntime::link(int stack) const {
   if (stack < 0 || stack >= m_StackCount) return nullptr;
   return m_Links[static_cast<size_t>(stack)];
-}
-
-PollContext StationRuntime::ContextFor(int i) const {
-  PollContext c;
-  c.selected = i == m_Selected;
-  c.dumpRunning = m_Dump->Running();
-  c.uploadRunning = m_Firmware->Running();
-  c.testSpeedMode = m_TestSpeedMode;
-  return c;
-}
-
-// ---- Day dump ----
-
-DumpStart StationRuntime::StartDump(int stack, const SystemTime& date) {
-  if (!m_Running || stack < 0 || stack >= m_StackCount) return DumpStart::kInvalidDate;
-  const DumpStart started = m_Dump->Start(stack, date);
-  if (started == DumpStart::kStarted) {
-    m_Timer10.start();
-    emit dumpProgress(0);
-  }
-  return started;
-}
-
-void StationRuntime::AbandonDump() {
-  m_Timer10.stop();
-  if (!m_Dump->Running()) return;
-  m_Dump->Abandon();
-  emit dumpFinished(static_cast<int>(DumpEnd::kAbandoned));
-}
-
-void StationRuntime::OnDumpTimer() {
-  switch (m_Dump->OnRepeatTimer()) {
-    case DumpRepeat::kResent:
-      return;
-    case DumpRepeat::kIdle:
-      m_Timer10.stop();
-      return;
-    case DumpRepeat::kTimedOut:
-      m_Timer10.stop();
-      emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
-      return;
-  }
-}
-
-void StationRuntime::HandleDumpReply(int i, std::span<const uint8_t> reply) {
-  switch (m_Dump->OnBlockReply(i, reply)) {
-    case DumpReply::kIgnored:
-    case DumpReply::kDropped:
-      return;
-    case DumpReply::kAskedAgain:
-    case DumpReply::kAdvanced:
-      m_Timer10.start();
-      emit dumpProgress(m_Dump->Progress());
-      return;
-    case DumpReply::kCompleted:
-      m_Timer10.stop();
-      if (QTimer* poll = m_PollTimers[static_cast<size_t>(i)]) poll->start();
-      emit dumpProgress(100);
-      emit dumpFinished(static_cast<int>(DumpEnd::kCompleted));
-      return;
-    case DumpReply::kTimedOut:
-      m_Timer10.stop();
-      emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
-      return;
-  }
-}
-
-// ---- Firmware ----
-
-bool StationRuntime::SetFirmwareImage(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    m_Firmware->ClearImage();
-    return false;
-  }
-  // More than 9999 pages cannot be numbered; do not read a huge file to find out.
-  constexpr qint64 kLimit = static_cast<qint64>(FirmwareUpload::kMaxImagePages * kFirmwarePageSize);
-  if (file.size() > kLimit) {
-    m_Firmware->ClearImage();
-    return false;
-  }
-  const QByteArray bytes = file.readAll();
-  m_Firmware->SetImage(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-  if (!m_Firmware->HasUsableImage()) {
-    m_Firmware->ClearImage();
-    return false;
-  }
-  return true;
-}
-
-void StationRuntime::ClearFirmwareImage() { m_Firmware->ClearImage(); }
-
-void StationRuntime::AbandonUpload() {
-  // The page exchange runs on the link that asked; once that link is rebuilt the
-  // upload could only end by its time-out, with every stack's polling stopped
-  // until then.
-  if (!m_Firmware->Running()) return;
-  m_Firmware->Abandon();
-  emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
-}
-
-void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) {
-  switch (m_Firmware->OnReply(i, reply)) {
-    case FirmwareStep::kIgnored:
-      return;
-    case FirmwareStep::kStarted:
-      emit firmwareStarted(m_Firmware->LastPage());
-      emit firmwareProgress(0);
-      return;
-    case FirmwareStep::kPageSent:
-    case FirmwareStep::kEndSent:
-      emit firmwareProgress(m_Firmware->Page());
-      return;
-    case FirmwareStep::kFinished:
-      emit firmwareFinished(static_cast<int>(FirmwareEnd::kFinished));
-      return;
-    case FirmwareStep::kGaveUp:
-      // Polling resumes with the next supervision tick.
-      emit firmwareFinished(static_cast<int>(FirmwareEnd::kTooManyRestarts));
-      return;
-  }
-}
-
-// ---- Links and replies ----
-
-void StationRuntime::OnLinkEvent(int linkId, int code) {
-  // Connects, closes and failures show only through silence.
-  if (code != kLinkData || !m_Running) return;
-  if (linkId == CNexSock::kLampLinkId) {
-    OnLampData();
-  } else if (linkId >= 0 && linkId < m_StackCount) {
-    OnStackData(linkId);
-  }
-}
-
-void StationRuntime::OnStackData(int i) {
-  const auto ui = static_cast<size_t>(i);
-  CNexSock* link = m_Links[ui];
-  if (!link) return;
-  const QByteArray& bytes = link->ReceivedBytes();
-  m_Counters.bytesReceived[ui] += bytes.size();
-  std::span<const uint8_t> received(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                    static_cast<size_t>(bytes.size()));
-  const bool flood = bytes.size() > kLargeReceive;
-  if (flood) {
-    m_Assemblers[ui] = ReplyAssembler{};
-    received = received.first(kMaxRepliesPerReceive * kBlockReplySize);
-  }
-  std::vector<ReplyAssembler::Reply> replies = m_Assemblers[ui].Feed(received);
-  if (flood) m_Assemblers[ui] = ReplyAssembler{};
-  int handled = 0;
-  for (const ReplyAssembler::Reply& reply : replies) {
-    if (handled++ == kMaxRepliesPerReceive) break;
-    HandleReply(i, reply);
-    // A window may have rebuilt or shut the station down from a signal.
-    if (!m_Running || m_Links[ui] != link) return;
-  }
-  if (QTimer* t = m_ReassemblyTimers[ui]) {
-    if (m_Assemblers[ui].Holding()) {
-      if (!t->isActive()) t->start();
-    } else {
-      t->stop();
-    }
-  }
-}
-
-void StationRuntime::OnReassemblyTimer(int i) {
-  if (!m_Running || i >= m_StackCount) return;
-  if (std::optional<ReplyAssembler::Reply> held = m_Assemblers[static_cast<size_t>(i)].Flush()) {
-    HandleReply(i, *held);
-  }
-}
-
-void StationRuntime::HandleReply(int i, std::span<const uint8_t> reply) {
-  const auto ui = static_cast<size_t>(i);
-  const PollActions actions = m_Poll[ui].OnReply(reply, ContextFor(i));
-  if (actions.led == LedColour::kGreen) emit linkLedChanged(kLedGreenDark, kLedGreenLight);
-
-  if (actions.live) {
-    ++m_Counters.liveReplies[ui];
-    m_Cascade->SetLiveValues(i, actions.live->direction, actions.live->speed);
-    m_Alarms->Evaluate(i);
-    SendLampMessage();
-    const StackStatistics& s = m_Cascade->Stack(i);
-    m_Tile[ui] = ws::TileState(s.speed, m_Alarms->Config().thresholds);
-    emit stackUpdated(i, s.direction, s.speed, m_Tile[ui]);
-    if (i == m_Selected) emit gaugeNeedles(s.direction, s.speed);
-    EmitLampsIfChanged();
-  }
-  if (actions.startPollTimer && m_PollTimers[ui]) m_PollTimers[ui]->start();
-  if (!m_Running) return;
-
-  switch (actions.kind) {
-    case ReplyKind::kDumpBlock:
-      HandleDumpReply(i, reply);
-      break;
-    case ReplyKind::kFirmwareBegin:
-    case ReplyKind::kFirmwarePage:
-    case ReplyKind::kFirmwareEnd:
-      HandleFirmwareReply(i, reply);
-      break;
-    default:
-      break;
-  }
-}
-
-void StationRuntime::ApplyPollActions(int i, const PollActions& actions) {
-  const auto ui = static_cast<size_t>(i);
-  CNexSock* link = m_Links[ui];
-  QTimer* poll = m_PollTimers[ui];
-  if (!link || !poll) return;
-  if (actions.markNoCommunication && m_Tile[ui] != kTileNoCommunication) {
-    m_Tile[ui] = kTileNoCommunication;
-    emit stackNoCommunication(i);
-  }
-  if (actions.killPollTimer) poll->stop();
-  if (actions.reconnect) {
-    m_Assemblers[ui] = ReplyAssembler{};
-    if (m_ReassemblyTimers[ui]) m_ReassemblyTimers[ui]->stop();
-    link->Close();
-    link->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
-  }
-  if (actions.sendPoll) {
-    ++m_Counters.pollsSent[ui];
-    link->Send(kPollCommand.data(), static_cast<qint64>(kPollCommand.size()));
-  }
-  if (actions.led == LedColour::kRed) emit linkLedChanged(kLedRedDark, kLedRedLight);
-  if (actions.startPollTimer) poll->start();
-}
-
-void StationRuntime::OnPollTimer(int i) {
-  if (!m_Running || i >= m_StackCount) return;
-  ApplyPollActions(i, m_Poll[static_cast<size_t>(i)].OnPollTimer(ContextFor(i)));
-}
-
-// ---- Lamp tower ----
-
-void StationRuntime::OnLampData() {
-  m_LampSilentTicks = 0;
-  m_Alarms->Lamps().LampTowerReplied(m_Alarms->OverallLevel());
-  EmitLampsIfChanged();
-}
-
-void StationRuntime::SendLampMessage() {
-  const bool enabled = m_Settings->signalLampEnabled == 1;
-  const SignalLampMessage message = m_Alarms->BuildLampMessage(enabled);
-  if (enabled && m_LampLink) {
-    m_LampLink->Send(reinterpret_cast<const char*>(message.data()),
-                     static_cast<qint64>(message.size()));
-  }
-}
-
-void StationRuntime::EmitLampsIfChanged() {
-  const LampStates now = m_Alarms->LampState();
-  if (m_LampsEmitted && now == m_LastLamps) return;
-  m_LampsEmitted = true;
-  m_LastLamps = now;
-  emit lampsChanged(now.green, now.yellow, now.red);
-}
-
-// ---- Timers ----
-
-void StationRuntime::OnSupervisionTimer() {
-  if (!m_Running) return;
-  emit clockTick(m_Clock.Now());
-
-  if (m_Settings->signalLampEnabled == 1) {
-    if (++m_LampSilentTicks >= 3) {
-      m_LampSilentTicks = 0;
-      if (m_LampLink) {
-        m_LampLink->Close();
-        m_LampLink->Connect(m_Settings->signalLampAddress, CNexSock::kLampPort);
-      }
-      m_Alarms->Lamps().LampTowerLost();
-    } else {
-      SendLampMessage();
-    }
-  } else {
-    m_Alarms->Lamps().AllOff();
-  }
-  EmitLampsIfChanged();
-
-  if (!m_Firmware->Running()) {
-    for (int i = 0; i < m_StackCount && m_Running; ++i) {
-      ApplyPollActions(i, m_Poll[static_cast<size_t>(i)].OnSupervisionTick(ContextFor(i)));
-    }
-  }
-  if (m_Firmware->OnTick()) emit firmwareFinished(static_cast<int>(FirmwareEnd::kTimedOut));
-}
-
-void StationRuntime::OnBlinkTimer() {
-  m_Alarms->BlinkTick();
-  EmitLampsIfChanged();
-}
-
-void StationRuntime::OnRecordTimer() {
-  const SystemTime now = m_Clock.Now();
-  for (int i = 0; i < m_StackCount; ++i) {
-    const StackStatistics& s = m_Cascade->Stack(i);
-    m_Current[static_cast<size_t>(i)] = Sample{s.direction, s.speed};
-  }
-  // A failing stack tries again at the next tick; CheckRecording tells the
-  // window once when recording stops and once when it resumes.
-  (void)m_Recorder->Tick(now, std::span<const Sample>(m_Current.data(), static_cast<size_t>(m_StackCount)));
-  ++m_Counters.recordTicks;
-  CheckRecording();
-}
-
-void StationRuntime::CheckRecording() {
-  const Recorder::Health health = m_Recorder->CurrentHealth();
-  RecordingState state = RecordingState::kOk;
-  if (health.failing > 0) {
-    state = RecordingState::kFailing;
-  } else if (health.unreserved > 0) {
-    state = RecordingState::kSpaceNotReserved;
-  }
-  if (state == m_RecordingState) return;
-  const RecordingState before = m_RecordingState;
-  m_RecordingState = state;
-  m_RecordingNotice = RecordingNoticeText(state, before, health);
-  if (before == RecordingState::kFailing) ++m_Counters.recordingResumed;
-  if (state == RecordingState::kFailing) ++m_Counters.recordingFailures;
-  if (state == RecordingState::kOk) {
-    qCInfo(lcLink).noquote() << "record files:" << m_RecordingNotice;
-  } else {
-    qCWarning(lcLink).noquote() << "record files:" << m_RecordingNotice;
-  }
-  emit recordingStateChanged(static_cast<int>(state), m_RecordingNotice);
-}
-
-void StationRuntime::OnStepTimer(int k) {
-  if (k == 0) {
-    m_Cascade->Tick3Seconds();
-  } else {
-    m_Cascade->Step(k);
-  }
-  if (m_Selected >= 0 && m_Selected < m_StackCount) emit gaugeRefresh(k, m_Cascade->Averages(m_Selected));
 }
 
 }  // namespace ws

@@ -38,10 +38,10 @@ enum class RecordingState {
 
 // Runs on the GUI thread and owns everything it drives. Timers keep their ids'
 // periods and order of work:
-//   1 (1 s)      clock, lamp tower keep-alive, supervision of every logger link,
-//                firmware upload time-out
+//   1 (1 s)      clock, lamp tower keep-alive, supervision of every logger link
+//                but one carrying a dump or upload, firmware upload time-out
 //   2 (200 ms)   blinking of the on-screen lamps
-//   3 (500 ms)   record tick
+//   3 (500 ms)   record tick (only seconds a reply was received for)
 //   4..7         3 s (day check, step 0), 1 min, 10 min, 1 h (steps 1..3)
 //   10 (100 ms)  repeat of the pending dump request, only during a dump
 //   100 + i      one-shot 500 ms poll of stack i
@@ -127,6 +127,9 @@ class StationRuntime final : public QObject {
   // MAIN, EXIT: the dump stops where it is.
   void AbandonDump();
   bool DumpRunning() const { return m_Dump->Running(); }
+  // The stack's link carries a dump or an upload: it is not polled meanwhile;
+  // every other stack is.
+  bool IsBusy(int stack) const;
   const DumpSession& dump() const { return *m_Dump; }
 
   // The image answered to the next "APPE:"; false (and no image) when the file
@@ -172,6 +175,9 @@ class StationRuntime final : public QObject {
   void stackUpdated(int stack, float direction, float speed, int tileState);
   // Supervision found the stack silent: tile state 1.
   void stackNoCommunication(int stack);
+  // The stack's link now carries a dump or an upload: tile state 6 (kTileBusy)
+  // until its next live reply or its silence says otherwise.
+  void stackBusy(int stack);
   // The selected stack's gauge needles.
   void gaugeNeedles(float direction, float speed);
   // After step k (0..3) when a stack is selected: its averages.
@@ -193,7 +199,9 @@ class StationRuntime final : public QObject {
   void firmwareFinished(int end);
   // A socket could not be made: the window shows "TCP/IP Error!".
   void tcpIpError();
-  // The per-stack machinery was rebuilt for a new number of stacks.
+  // The per-stack machinery was rebuilt for a new number of stacks. Each
+  // stack's known state (stackUpdated, stackNoCommunication or stackBusy)
+  // follows at once, for the windows' new tiles.
   void stacksRebuilt(int stackCount);
   // Recording changed state (a RecordingState value): the window shows `text`
   // as a notice that does not block it (and may drop it again on kOk). Sent once
@@ -212,7 +220,18 @@ class StationRuntime final : public QObject {
   void StartTimers();
   void StopTimers();
   void ApplyAlarmConfig();
+  // ApplySettings' two ways of taking a new record over: a new number of
+  // stacks rebuilds the per-stack machinery; the same number reconnects only
+  // the stacks whose address changed.
+  void RebuildForStackCount(int oldCount, int newCount,
+                            const std::array<uint32_t, kMaxStacks>& oldAddress);
+  void ReconnectChangedAddresses(const std::array<uint32_t, kMaxStacks>& oldAddress);
   PollContext ContextFor(int i) const;
+  // Compares each stack's busy state with the dump and upload now running:
+  // a stack that became busy gets its tile state, one that ended is polled again.
+  void UpdateBusyStacks();
+  // Tells the windows every stack's known tile state again.
+  void EmitStackStates();
 
   void OnLinkEvent(int linkId, int code);
   void OnStackData(int i);
@@ -223,6 +242,12 @@ class StationRuntime final : public QObject {
   void ApplyPollActions(int i, const PollActions& actions);
   void OnLampData();
   void SendLampMessage();
+  // Timer 1's share of the lamp tower: keep-alive message, or reconnect after
+  // three silent ticks.
+  void KeepLampTowerAlive();
+  // The all-off message to the tower at the lamp link's present address,
+  // flushed (waiting up to 500 ms for a link still connecting).
+  void SwitchLampTowerOff();
   void EmitLampsIfChanged();
 
   void OnSupervisionTimer();
@@ -259,6 +284,11 @@ class StationRuntime final : public QObject {
 
   std::array<PollSupervisor, kMaxStacks> m_Poll;
   std::array<int, kMaxStacks> m_Tile{};
+  std::array<bool, kMaxStacks> m_Busy{};
+  // Per stack: the clock's second of its last live reply and the values that
+  // reply measured (before any test speed mode): what the record tick writes.
+  std::array<int64_t, kMaxStacks> m_LastReplySecond{};
+  std::array<Sample, kMaxStacks> m_Measured{};
   // Children of the runtime, deleted later when a rebuild drops them.
   std::array<CNexSock*, kMaxStacks> m_Links{};
   std::array<QTimer*, kMaxStacks> m_PollTimers{};
@@ -268,7 +298,7 @@ class StationRuntime final : public QObject {
   int m_LampSilentTicks = 0;
   LampStates m_LastLamps;
   bool m_LampsEmitted = false;
-  std::vector<Sample> m_Current;
+  std::vector<Recorder::TickSample> m_Current;
   RecordingState m_RecordingState = RecordingState::kOk;
   QString m_RecordingNotice;
 

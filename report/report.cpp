@@ -42,11 +42,7 @@ constexpr int kGap = 6;
 constexpr int kDispatchIntervalMs = 30;
 
 AlarmThresholds LevelsOf(const Settings& s) {
-  AlarmThresholds levels;
-  levels.alarm = s.stacks[0].alarmSpeed;
-  levels.stop = s.stacks[0].stopSpeed;
-  levels.trip = s.stacks[0].tripSpeed;
-  return levels;
+  return ThresholdsOf(s);
 }
 
 }  // namespace

@@ -166,13 +166,13 @@ CWindRose::CWindRose(const Settings& settings, QWidget* parent)
 
 WindRoseLook CWindRose::Look() const {
   WindRoseLook look;
-  look.alarmLevel = m_Settings.stacks[0].alarmSpeed;
+  look.alarmLevel = ThresholdsOf(m_Settings).alarm;
   std::copy_n(m_Settings.chartColours.begin(), look.classColours.size(), look.classColours.begin());
   return look;
 }
 
 void CWindRose::ComputeStatistics(const ReportTable& table) {
-  m_Statistics = ComputeWindRoseStatistics(table, m_Settings.stacks[0].alarmSpeed, m_ClassCount);
+  m_Statistics = ComputeWindRoseStatistics(table, ThresholdsOf(m_Settings).alarm, m_ClassCount);
   repaint();
 }
 

@@ -110,7 +110,14 @@ void CBasePanel::SetState(int stack, int state) {
   m_State[static_cast<size_t>(stack)] = state;
   CIndicator* tile = m_Tiles[static_cast<size_t>(stack)];
   CFnd* fnd = tile->ValueDisplay();
-  if (state == kNoCommunication) {
+  // A busy logger is neither silent nor measured: a word in place of the digits.
+  const bool busy = state == kBusy;
+  if (fnd->m_bFixedText != busy) {
+    fnd->m_bFixedText = busy;
+    fnd->m_FixedText = busy ? QString::fromLatin1(kBusyText) : QString();
+    fnd->update();
+  }
+  if (state == kNoCommunication || busy) {
     tile->SetBodyColour(0xFFFFFF);
     if (!fnd->m_bNoData) {
       fnd->m_OffsetX = 0.0f;

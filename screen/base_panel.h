@@ -23,8 +23,10 @@ class CBasePanel : public QWidget {
  public:
   static constexpr int kPanelId = 10051;
   static constexpr int kTileIdBase = 20100;
-  // Tile states (AlarmLevel): as the runtime reports them.
-  enum State : int { kNoCommunication = 1, kNormal = 2, kAlarm = 3, kStop = 4, kTrip = 5 };
+  // Tile states (AlarmLevel): as the runtime reports them. kBusy: the stack's
+  // link carries a day dump or a firmware upload; the tile shows kBusyText.
+  enum State : int { kNoCommunication = 1, kNormal = 2, kAlarm = 3, kStop = 4, kTrip = 5, kBusy = 6 };
+  static constexpr const char* kBusyText = "BUSY";
 
   explicit CBasePanel(QWidget* parent = nullptr);
 

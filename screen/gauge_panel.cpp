@@ -120,7 +120,7 @@ void CGaugePanel::SetSettings(Settings& settings) {
   m_pSpeed->m_Minimum = 0;
   m_pSpeed->m_Maximum = static_cast<float>(max);
   m_pSpeed->m_ZonesShown = true;
-  const float zone = (std::isfinite(max) && max > 0) ? static_cast<float>(first.alarmSpeed / max) : 0.0f;
+  const float zone = (std::isfinite(max) && max > 0) ? static_cast<float>(ThresholdsOf(settings).alarm / max) : 0.0f;
   m_pSpeed->m_ZoneFraction1 = zone;
   m_pSpeed->m_ZoneFraction2 = zone;
   m_pSpeed->m_ZoneFraction3 = 1.0f;

@@ -15,7 +15,10 @@ std::string BlockFor(int c) { return BlockReply(c / 12, c % 12 * 5); }
 SystemTime Date(int month, int day) { return {2026, static_cast<uint16_t>(month), 0, static_cast<uint16_t>(day), 0, 0, 0, 0}; }
 
 struct BlockLog final : DumpSink {
-  void WriteBlock(int, const DumpBlock& block) override { written.push_back(block.start); }
+  bool WriteBlock(int, const DumpBlock& block) override {
+    written.push_back(block.start);
+    return true;
+  }
   std::vector<SystemTime> written;
 };
 

@@ -42,19 +42,41 @@ TEST(PollSupervisor, SilentLoggerGoesNoCommAfterTwoTicksIsRebuiltAtThreeAndRecov
   EXPECT_FALSE(s.OnSupervisionTick(shown).markNoCommunication);
 }
 
-TEST(PollSupervisor, FirmwareUploadStopsSupervisionAndPolling) {
+TEST(PollSupervisor, BusyLinkIsNeitherPolledNorSupervisedAndResumesAfresh) {
   PollSupervisor s;
-  const PollContext upload{.uploadRunning = true};
-  for (int i = 0; i < 5; ++i) EXPECT_FALSE(s.OnSupervisionTick(upload).markNoCommunication);
-  const PollActions fired = s.OnPollTimer(upload);
+  (void)s.OnReply(Bytes(Live(90, 10)), {});
+  const PollContext busy{.busy = true};
+  for (int i = 0; i < 5; ++i) {
+    const PollActions tick = s.OnSupervisionTick(busy);
+    EXPECT_FALSE(tick.markNoCommunication || tick.sendPoll || tick.reconnect);
+  }
+  const PollActions fired = s.OnPollTimer(busy);
   EXPECT_FALSE(fired.sendPoll);
-  EXPECT_TRUE(fired.startPollTimer);  // kept armed for when the upload ends
+  EXPECT_TRUE(fired.startPollTimer);  // kept armed for when the dump or upload ends
+
+  // Once it ends, silence counts from zero: two ticks before no communication.
+  s.ResumeAfterBusy();
+  EXPECT_TRUE(s.OnPollTimer({}).sendPoll);
+  EXPECT_FALSE(s.OnSupervisionTick({}).markNoCommunication);
+  EXPECT_TRUE(s.OnSupervisionTick({}).markNoCommunication);
+}
+
+TEST(PollSupervisor, TestSpeedModeForcesTheLiveSpeedButNotTheMeasuredOne) {
+  PollSupervisor s;
+  PollActions a = s.OnReply(Bytes(Live(90, 10)), {.testSpeedMode = 2});
+  EXPECT_EQ(a.live->speed, 44.5f);
+  EXPECT_EQ(a.measured->speed, 10.0f);
+  EXPECT_EQ(a.measured->direction, 90.0f);
+  // A field left out keeps the measured value, not the forced one.
+  a = s.OnReply(Bytes(Live(180, std::numeric_limits<float>::quiet_NaN())), {});
+  EXPECT_EQ(a.live->speed, 10.0f);
+  EXPECT_EQ(a.measured->speed, 10.0f);
 }
 
 TEST(PollSupervisor, RepliesThatAreNotTakenStillCountAsLife) {
   PollSupervisor s;
   (void)s.OnReply(Bytes(Live(90, 10)), {});
-  PollActions a = s.OnReply(Bytes(Live(1, 2)), {.dumpRunning = true});
+  PollActions a = s.OnReply(Bytes(Live(1, 2)), {.busy = true});
   EXPECT_FALSE(a.live || a.startPollTimer);
   a = s.OnReply(Bytes(Live(1, 2).substr(0, 12)), {});
   EXPECT_FALSE(a.live);

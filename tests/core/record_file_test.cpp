@@ -142,19 +142,41 @@ TEST_F(RecorderTest, TickWritesTheCurrentAndTheNextSecond) {
   EXPECT_EQ(At(1, 3, SlotOf(10, 12, 30, 16)), now[1]);
 }
 
-TEST_F(RecorderTest, NeverAnsweringStackRecordsZerosEverySecond) {
+TEST_F(RecorderTest, OnlySecondsAnsweredByAReplyAreWritten) {
   clock_.Set(2026, 3, 10, 12, 0, 0);
-  // Old values in the slots prove that the zeros are written, not just left over.
+  // Data already in the slots (a dumped block) must survive seconds nobody answered.
   const std::vector<Sample> old(record::kBlockSamples, Sample{99, 99});
   ASSERT_EQ(WriteRecordBlock(dir_, 0, 2026, 3, 10, 12, 0, old), RecordStatus::kOk);
   Recorder recorder(dir_);
-  ASSERT_EQ(recorder.Open(1, clock_.Now()), RecordStatus::kOk);
-  const std::array<Sample, 1> silent{};
+  ASSERT_EQ(recorder.Open(2, clock_.Now()), RecordStatus::kOk);
+  // Stack 0 answered once, in second 2; stack 1 never.
+  const int64_t start = CivilSeconds(clock_.Now());
+  std::array<Recorder::TickSample, 2> current{};
   for (int tick = 0; tick < 20; ++tick, clock_.Advance(500)) {
-    ASSERT_EQ(recorder.Tick(clock_.Now(), silent), RecordStatus::kOk);
+    if (CivilSeconds(clock_.Now()) == start + 2) current[0] = {Sample{10, 36}, start + 2};
+    ASSERT_EQ(recorder.Tick(clock_.Now(), current), RecordStatus::kOk);
   }
-  for (int s = 0; s < 11; ++s) EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, s)), Sample{}) << s;
-  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 11)), (Sample{99, 99}));
+  // The reply of second 2 answers seconds 2 and 3, no later one.
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 1)), (Sample{99, 99}));
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 2)), (Sample{10, 36}));
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 3)), (Sample{10, 36}));
+  for (int s = 4; s < 12; ++s) EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, s)), (Sample{99, 99})) << s;
+  for (int s = 0; s < 12; ++s) EXPECT_EQ(At(1, 3, SlotOf(10, 12, 0, s)), Sample{}) << s;
+}
+
+TEST_F(RecorderTest, LateTickStillWritesTheSecondItsReplyAnswers) {
+  clock_.Set(2026, 3, 10, 12, 0, 5, 900);
+  Recorder recorder(dir_);
+  ASSERT_EQ(recorder.Open(1, clock_.Now()), RecordStatus::kOk);
+  const std::array<Recorder::TickSample, 1> current{{{Sample{1, 2}, CivilSeconds(clock_.Now())}}};
+  ASSERT_EQ(recorder.Tick(clock_.Now(), current), RecordStatus::kOk);
+  // The next tick comes 1.2 s late, in second 7: second 6 was written ahead,
+  // second 7 is more than a second after the reply and stays empty.
+  clock_.Advance(1200);
+  ASSERT_EQ(recorder.Tick(clock_.Now(), current), RecordStatus::kOk);
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 6)), (Sample{1, 2}));
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 7)), Sample{});
+  EXPECT_EQ(At(0, 3, SlotOf(10, 12, 0, 8)), Sample{});
 }
 
 TEST_F(RecorderTest, FirstTickOfANewMonthRollsOverAndLeavesTheOldFileComplete) {

@@ -67,14 +67,14 @@ class Input {
 class CheckingSender final : public ws::LinkSender {
  public:
   const std::vector<uint8_t>* image = nullptr;  // the image being uploaded
-  bool uploadRunning = false;                   // set by the harness before each call
+  bool linkBusy = false;  // a dump or upload runs: set by the harness before each call
   int lastPage = -1;
 
   void Send(int linkId, std::span<const uint8_t> bytes) override {
     FUZZ_CHECK(linkId == 0);
     const std::string text(bytes.begin(), bytes.end());
     if (text == ws::kPollCommand) {
-      FUZZ_CHECK(!uploadRunning);
+      FUZZ_CHECK(!linkBusy);
       return;
     }
     if (text.rfind("R002?", 0) == 0) {
@@ -107,7 +107,7 @@ class CheckingSink final : public ws::DumpSink {
   int blocks = 0;
   ws::SystemTime date;
 
-  void WriteBlock(int stack, const ws::DumpBlock& block) override {
+  bool WriteBlock(int stack, const ws::DumpBlock& block) override {
     FUZZ_CHECK(stack == 0);
     // Blocks arrive in the day's order, one each, never a duplicate.
     const ws::BlockTime expected = ws::BlockStart(blocks);
@@ -125,6 +125,7 @@ class CheckingSink final : public ws::DumpSink {
       FUZZ_CHECK(s.speed >= 0.0f && s.speed <= 6553.5f);
     }
     ++blocks;
+    return true;
   }
 };
 
@@ -222,13 +223,14 @@ class StackHarness {
   ws::PollContext Context() const {
     ws::PollContext c;
     c.selected = selected_;
-    c.dumpRunning = dump_.Running();
-    c.uploadRunning = upload_.Running();
+    c.busy = Busy();
     c.testSpeedMode = testSpeedMode_;
     return c;
   }
 
-  void Sync() { sender_.uploadRunning = upload_.Running(); }
+  // The one link carries the dump or the upload: it is not polled meanwhile.
+  bool Busy() const { return dump_.Running() || upload_.Running(); }
+  void Sync() { sender_.linkBusy = Busy(); }
 
   void ResetAssembler() {
     assembler_ = ReplyAssembler{};
@@ -249,13 +251,13 @@ class StackHarness {
   }
 
   void HandleReply(std::span<const uint8_t> reply) {
-    const bool dumpRunning = dump_.Running();
+    const bool busy = Busy();
     const ws::PollActions a = poll_.OnReply(reply, Context());
     FUZZ_CHECK(a.kind == ws::ClassifyReply(reply));
     FUZZ_CHECK(poll_.NoReplyCount() == 0);  // any reply is a sign of life
     FUZZ_CHECK(a.led == (selected_ ? ws::LedColour::kGreen : ws::LedColour::kUnchanged));
     if (a.live) {
-      FUZZ_CHECK(!dumpRunning);
+      FUZZ_CHECK(!busy);
       FUZZ_CHECK(std::isfinite(a.live->direction) && std::isfinite(a.live->speed));
       const std::optional<ws::LiveValues> sent = ws::DecodeLiveReply(reply);
       FUZZ_CHECK(sent.has_value());
@@ -264,10 +266,10 @@ class StackHarness {
         FUZZ_CHECK(a.live->speed == ws::ApplyTestSpeedMode(testSpeedMode_, sent->speed));
       }
       tile_ = 2;
-    } else if (a.kind == ws::ReplyKind::kLiveValues && !dumpRunning) {
+    } else if (a.kind == ws::ReplyKind::kLiveValues && !busy) {
       FUZZ_CHECK(reply.size() < ws::kLiveReplySize);  // only a short one is not decoded
     }
-    if (dumpRunning && a.kind == ws::ReplyKind::kLiveValues) FUZZ_CHECK(!a.startPollTimer);
+    if (busy && a.kind == ws::ReplyKind::kLiveValues) FUZZ_CHECK(!a.startPollTimer);
     Apply(a);
 
     Sync();

@@ -154,5 +154,22 @@ TEST_F(BasePanelTest, FewerStacksRemoveTilesAndMoreAddWhiteOnes) {
   EXPECT_EQ(panel.Tile(5)->m_BodyColor, 0xFFFFFFu);
 }
 
+TEST_F(BasePanelTest, BusyTileShowsAWordNeitherDashesNorAStaleSpeed) {
+  Load(2, 2, 2);
+  panel.SetDirectionSpeed(0, 90, 12.5f);
+  panel.SetState(0, CBasePanel::kNormal);
+  CFnd* fnd = panel.Tile(0)->ValueDisplay();
+  panel.SetState(0, CBasePanel::kBusy);
+  EXPECT_EQ(panel.State(0), CBasePanel::kBusy);
+  EXPECT_EQ(fnd->DisplayText(), QString::fromLatin1(CBasePanel::kBusyText));
+  EXPECT_EQ(panel.Tile(0)->m_BodyColor, 0xFFFFFFu);
+  // Silence after the dump: dashes; an answer: its speed again.
+  panel.SetState(0, CBasePanel::kNoCommunication);
+  EXPECT_EQ(fnd->DisplayText(), QStringLiteral("------------"));
+  panel.SetDirectionSpeed(0, 90, 7.5f);
+  panel.SetState(0, CBasePanel::kNormal);
+  EXPECT_EQ(fnd->DisplayText(), QStringLiteral("7.5"));
+}
+
 }  // namespace
 }  // namespace ws

@@ -13,7 +13,7 @@ namespace ws::gallery {
 void RenderWindRoses(Gallery& gallery) {
   const Settings settings;
   WindRoseLook look;
-  look.alarmLevel = settings.stacks[0].alarmSpeed;
+  look.alarmLevel = ThresholdsOf(settings).alarm;
   for (size_t k = 0; k < look.classColours.size(); ++k) look.classColours[k] = settings.chartColours[k];
   const QSize size(420, 460);
 

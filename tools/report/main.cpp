@@ -81,10 +81,7 @@ int main(int argc, char** argv) {
       return kExitUsage;
   }
 
-  ws::AlarmThresholds levels;
-  levels.alarm = settings->stacks[0].alarmSpeed;
-  levels.stop = settings->stacks[0].stopSpeed;
-  levels.trip = settings->stacks[0].tripSpeed;
+  const ws::AlarmThresholds levels = ws::ThresholdsOf(*settings);
   ws::ReportTable table;
   table.Assign(std::move(data), levels);
   const ws::WindRoseStatistics rose =

@@ -16,7 +16,7 @@ namespace ws {
 bool SaveWindRosePng(const std::string& path, const WindRoseStatistics& stats,
                      const Settings& settings) {
   WindRoseLook look;
-  look.alarmLevel = settings.stacks[0].alarmSpeed;
+  look.alarmLevel = ThresholdsOf(settings).alarm;
   std::copy_n(settings.chartColours.begin(), look.classColours.size(), look.classColours.begin());
   const QImage image = RenderWindRose(QSize(kRoseImageWidth, kRoseImageHeight), stats, look);
   return image.save(QString::fromStdString(path), "PNG");

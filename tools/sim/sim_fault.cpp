@@ -6,7 +6,7 @@
 namespace ws {
 namespace {
 
-constexpr std::array<std::pair<SimFault, const char*>, 11> kNames = {{
+constexpr std::array<std::pair<SimFault, const char*>, 12> kNames = {{
     {SimFault::kNone, "none"},
     {SimFault::kSilent, "silent"},
     {SimFault::kDisconnect, "disconnect"},
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<SimFault, const char*>, 11> kNames = {{
     {SimFault::kFlood, "flood"},
     {SimFault::kAppe, "appe"},
     {SimFault::kAppeGlued, "appe-glued"},
+    {SimFault::kSlowBlocks, "slow-blocks"},
 }};
 
 }  // namespace

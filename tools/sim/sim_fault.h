@@ -20,9 +20,13 @@ enum class SimFault {
   kAppe,        // sends "APPE:" shortly after each reply, on its own, until a firmware
                 // image has arrived
   kAppeGlued,   // the same, with "APPE:" glued to the end of the reply in one write
+  kSlowBlocks,  // dump blocks and firmware page answers after a delay (kSimSlowBlockMs),
+                // live replies at once: a dump or upload that lasts
 };
 
 inline constexpr int kSimSlowReplyMs = 700;
+// Below the station's 100 ms repeat of a dump request, so no block is asked twice.
+inline constexpr int kSimSlowBlockMs = 25;
 inline constexpr int kSimSplitPauseMs = 50;
 // Long enough for the station to take the reply and "APPE:" in two receives.
 inline constexpr int kSimAppePauseMs = 50;

@@ -313,6 +313,17 @@ void SimLogger::Send(QTcpSocket* socket, QByteArray reply) {
       });
       return;
     }
+    case SimFault::kSlowBlocks: {
+      if (!reply.startsWith("R002:") && !reply.startsWith("APPW:")) {
+        socket->write(reply);
+        return;
+      }
+      QPointer<QTcpSocket> guard(socket);
+      QTimer::singleShot(kSimSlowBlockMs, this, [guard, reply] {
+        if (guard) guard->write(reply);
+      });
+      return;
+    }
     default:
       socket->write(reply);
       return;

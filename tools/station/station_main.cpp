@@ -63,6 +63,7 @@ const char* TileName(int state) {
     case 3: return "ALARM";
     case 4: return "STOP";
     case 5: return "TRIP";
+    case 6: return "busy";
     default: return "normal";
   }
 }
