@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "app/recording_notice.h"
+#include "app/test_mode_banner.h"
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
@@ -107,8 +108,8 @@ void CMainDlg::Init() {
   m_pGaugePanel = new CGaugePanel(this);
   m_pGaugePanel->hide();
   m_pGaugePanel->Build(kBackground, digits);
-  m_pGaugePanel->SetSettings(rt.mutableSettings());
-  connect(m_pGaugePanel, &CGaugePanel::saveSettings, this, &CMainDlg::OnSaveSettings);
+  m_pGaugePanel->SetSettings(rt.settings());
+  connect(m_pGaugePanel, &CGaugePanel::splitRatioChanged, &rt, &StationRuntime::SetSplitRatio);
 
   CreateLamps();
 
@@ -125,6 +126,7 @@ void CMainDlg::Init() {
           [this](bool enabled) { SetButtonEnabled(kDump, enabled && !OverviewShown()); });
 
   m_pRecordingNotice = new CRecordingNotice(this);
+  m_pTestModeBanner = new CTestModeBanner(this);
 
   ConnectRuntime();
   // What the runtime said before the windows listened.
@@ -206,8 +208,10 @@ void CMainDlg::ConnectRuntime() {
     m_pBasePanel->SetDirectionSpeed(stack, direction, speed);
     m_pBasePanel->SetState(stack, state);
   });
-  connect(rt, &StationRuntime::stackNoCommunication, this,
-          [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kNoCommunication); });
+  connect(rt, &StationRuntime::stackNoCommunication, this, [this](int stack) {
+    m_pBasePanel->SetState(stack, CBasePanel::kNoCommunication);
+    if (stack == SelectedStack()) m_pGaugePanel->NoNeedles();
+  });
   connect(rt, &StationRuntime::stackBusy, this, [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kBusy); });
   connect(rt, &StationRuntime::gaugeNeedles, this, [this](float direction, float speed) {
     if (!OverviewShown()) m_pGaugePanel->Needles(direction, speed);
@@ -298,6 +302,8 @@ void CMainDlg::OnShowStack(int /*panelId*/, int stack) {
   SetButtonEnabled(kReport, true);
   SetButtonEnabled(kDump, true);
   m_pRuntime->SetSelectedStack(stack);
+  // Before the panel shows: its first paint is of this stack, never of the last one.
+  ShowOwnNeedles(stack);
   m_pLinkLed->show();
   m_pBasePanel->hide();
   m_pGaugePanel->show();
@@ -306,6 +312,16 @@ void CMainDlg::OnShowStack(int /*panelId*/, int stack) {
   m_pGaugePanel->ShowStack(stack);
   SetButtonEnabled(kConfig, false);
   Layout();
+}
+
+void CMainDlg::ShowOwnNeedles(int stack) {
+  const int state = m_pRuntime->TileState(stack);
+  if (state >= CBasePanel::kNormal && state <= CBasePanel::kTrip) {
+    const StackStatistics& s = m_pRuntime->statistics().Stack(stack);
+    m_pGaugePanel->Needles(s.direction, s.speed);
+  } else {
+    m_pGaugePanel->NoNeedles();
+  }
 }
 
 QString CMainDlg::OnCapture() {
@@ -337,9 +353,9 @@ void CMainDlg::OnSound() {
 void CMainDlg::OnReport() {
   const int stack = SelectedStack();
   if (!m_bRunning || stack < 0 || stack >= m_pRuntime->stackCount()) return;
-  // The report keeps its span in the live record; it is saved with the rest.
-  CReport report(m_Workdir, stack, m_pRuntime->mutableSettings(),
-                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  // Each search's span is kept (and saved) by the runtime: the report reopens on it.
+  CReport report(m_Workdir, stack, m_pRuntime->settings(), m_Fonts.Family(DisplayFonts::kIconSlot), this);
+  connect(&report, &CReport::spanChanged, m_pRuntime.get(), &StationRuntime::SetReportSpan);
   RunModal(report);
 }
 
@@ -404,7 +420,7 @@ void CMainDlg::ExitSequence() {
 void CMainDlg::SettingsApplied() {
   const Settings& settings = m_pRuntime->settings();
   m_pBasePanel->SetSettings(settings);
-  m_pGaugePanel->SetSettings(m_pRuntime->mutableSettings());
+  m_pGaugePanel->SetSettings(settings);
   if (OverviewShown()) {
     OnMain();
   } else {
@@ -452,9 +468,12 @@ void CMainDlg::OnAcknowledge(int code, int /*lparam*/) {
   m_Player.Stop();
 }
 
-void CMainDlg::OnSaveSettings(int /*panelId*/, int code) {
-  if (code != 0) return;
-  m_pRuntime->SaveSettings();
+void CMainDlg::SetTestSpeedMode(int mode) {
+  if (!m_bRunning) return;
+  m_pRuntime->SetTestSpeedMode(mode);
+  m_pTestModeBanner->ShowMode(m_pRuntime->testSpeedMode(),
+                              QString::fromStdString(FieldUtf8(m_pRuntime->settings().speedUnit)));
+  Layout();
 }
 
 // ---- Window ----
@@ -478,10 +497,10 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
   }
   if (key->modifiers() & Qt::ControlModifier) {
     switch (key->key()) {
-      case Qt::Key_F2: m_pRuntime->SetTestSpeedMode(1); return true;
-      case Qt::Key_F3: m_pRuntime->SetTestSpeedMode(2); return true;
-      case Qt::Key_F4: m_pRuntime->SetTestSpeedMode(3); return true;
-      case Qt::Key_F5: m_pRuntime->SetTestSpeedMode(0); return true;
+      case Qt::Key_F2: SetTestSpeedMode(1); return true;
+      case Qt::Key_F3: SetTestSpeedMode(2); return true;
+      case Qt::Key_F4: SetTestSpeedMode(3); return true;
+      case Qt::Key_F5: SetTestSpeedMode(0); return true;
       default: break;
     }
   }
@@ -545,7 +564,14 @@ void CMainDlg::Layout() {
   const int ledLeft = (client.width() - 16) - u + 2;
   m_pLinkLed->setGeometry(ledLeft, bar.top(), std::max(1, right - ledLeft), bar.height());
   const int titleLeft = lampX + lampW + 4;
-  const int titleRight = OverviewShown() ? right : ledLeft - 2;
+  int titleRight = OverviewShown() ? right : ledLeft - 2;
+  if (m_pTestModeBanner->Mode() != 0) {
+    // The banner takes the title row's right end, before the link LED: the title
+    // gives way, the panels below keep all their room.
+    const int w = std::min(m_pTestModeBanner->WidthFor(bar.height()), std::max(1, (titleRight - titleLeft) / 2));
+    m_pTestModeBanner->setGeometry(titleRight - w, bar.top(), w, bar.height());
+    titleRight -= w + 4;
+  }
   m_pTitle->setGeometry(titleLeft, bar.top(), std::max(1, titleRight - titleLeft), bar.height());
 
   const QRect panel(QPoint(client.left() + 10, bar.bottom() + 1 + 10),

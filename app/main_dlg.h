@@ -30,6 +30,7 @@ class CLed;
 class CMultiButton;
 class CNexText;
 class CRecordingNotice;
+class CTestModeBanner;
 class StationRuntime;
 
 class CMainDlg : public QDialog {
@@ -97,6 +98,10 @@ class CMainDlg : public QDialog {
   CGaugePanel* GaugePanel() const { return m_pGaugePanel; }
   // The notice about recording (a full disk), hidden while recording is fine.
   CRecordingNotice* RecordingNotice() const { return m_pRecordingNotice; }
+  // The banner shown while a test speed mode (Ctrl+F2..F4) is on.
+  CTestModeBanner* TestModeBanner() const { return m_pTestModeBanner; }
+  // Ctrl+F2..F4 (1..3) and Ctrl+F5 (0): the runtime's mode, and the banner.
+  void SetTestSpeedMode(int mode);
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -133,7 +138,9 @@ class CMainDlg : public QDialog {
   void OnLinkLed(uint32_t dark, uint32_t light);
   void OnAlarmRaised(int stack, int level, double speed);
   void OnAcknowledge(int code, int lparam);
-  void OnSaveSettings(int panelId, int code);
+  // The gauge panel's needles for a stack just opened: its own last reading, or
+  // none while it has nothing to show (as its tile shows dashes).
+  void ShowOwnNeedles(int stack);
 
   QString m_Workdir;
   const Clock& m_Clock;
@@ -152,6 +159,7 @@ class CMainDlg : public QDialog {
   CDumpController* m_pDump = nullptr;
   CFirmwareController* m_pFirmware = nullptr;
   CRecordingNotice* m_pRecordingNotice = nullptr;
+  CTestModeBanner* m_pTestModeBanner = nullptr;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -147,12 +148,22 @@ ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const 
   const int64_t span = ReportSpanSeconds(start, last);
   if (span < 0) return ReportSearchStatus::kNegativeSpan;
 
-  // Any failure to open the first month counts as no data: the search has nothing
-  // to start from, whether the file is missing or unreadable.
-  int firstFd = OpenMonth(workdir, stackIndex, start);
-  if (firstFd < 0) return ReportSearchStatus::kNotFound;
-
   const ReportPlan plan = PlanReport(span);
+  // The search starts at the first month of the span whose file opens: a span
+  // that begins before recording began (or in a month whose file was removed)
+  // still shows the months that hold data, the months before them reading as
+  // 0/0. Only a span none of whose months opens has nothing to show.
+  const int64_t lastSampleTime = CivilSeconds(start) + (plan.rows - 1) * plan.step;
+  int64_t firstMonth = CivilSeconds(start);
+  int firstFd = -1;
+  while (firstMonth <= lastSampleTime) {
+    firstFd = OpenMonth(workdir, stackIndex, FromCivilSeconds(firstMonth));
+    if (firstFd >= 0) break;
+    firstMonth = StartOfNextMonth(FromCivilSeconds(firstMonth));
+  }
+  if (firstFd < 0) return ReportSearchStatus::kNotFound;
+  const int64_t firstMonthEnd = StartOfNextMonth(FromCivilSeconds(firstMonth));
+
   ReportData data;
   data.start = FromCivilSeconds(CivilSeconds(start));
   data.step = plan.step;
@@ -162,16 +173,21 @@ ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const 
   const int64_t n = plan.rows;
   int64_t i = 0;
   int64_t now = CivilSeconds(start);
-  bool first = true;
   // Later months go on until every sample is read, so the last rows of a span that
   // ends a second or two into a month are filled too.
   while (i < n) {
     const SystemTime t = FromCivilSeconds(now);
     const int64_t monthEnd = StartOfNextMonth(t);
-    const int fd = first ? firstFd : OpenMonth(workdir, stackIndex, t);
-    first = false;
-    // A month without a file (after the first) reads as 0/0: its rows keep their
-    // times, as an unrecorded stretch would.
+    // Months before the first that opened are not tried again; the first is
+    // read from the descriptor already open; later ones are opened in turn.
+    int fd = -1;
+    if (monthEnd == firstMonthEnd) {
+      fd = std::exchange(firstFd, -1);
+    } else if (monthEnd > firstMonthEnd) {
+      fd = OpenMonth(workdir, stackIndex, t);
+    }
+    // A month without a file reads as 0/0: its rows keep their times, as an
+    // unrecorded stretch would.
     MonthReader reader(fd, record::SlotOf(t.day, t.hour, t.minute, t.second) / kSampleSize,
                        beforeBlock, i, n);
     while (i < n && now < monthEnd) {
@@ -190,6 +206,7 @@ ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const 
       now += step;
     }
   }
+  if (firstFd >= 0) ::close(firstFd);  // never the case: its month holds a sample
   out = std::move(data);
   return ReportSearchStatus::kOk;
 }

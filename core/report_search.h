@@ -36,7 +36,7 @@ struct ReportData {
 enum class [[nodiscard]] ReportSearchStatus {
   kOk,
   kNegativeSpan,     // end before start: "조회 구간 에러!"
-  kNotFound,         // the start month's file cannot be opened: "Not Found Data!"
+  kNotFound,         // no month file of the span can be opened: "Not Found Data!"
   kInvalidArgument,  // a stack index or a date out of range
 };
 
@@ -52,11 +52,13 @@ using ReportProgress = std::function<void(int percent)>;
 // any other status it is left untouched.
 //
 // Each month file is opened once, positioned once and read sequentially in
-// 2,400-byte blocks; bytes beyond the 31 days of a file are never read. A month file
-// missing after the first month, or a file that ends (or fails to read) before the
-// records the span needs, gives 0/0 records for the seconds it does not hold, as an
-// unrecorded stretch does: the rows stay in place with their times, nothing is read
-// past the data the file gave, and no month is read twice.
+// 2,400-byte blocks; bytes beyond the 31 days of a file are never read. The search
+// needs one month file of the span (of the months its samples start in) that
+// opens; a month without a file, before or after that one, or a file that ends (or
+// fails to read) before the records the span needs, gives 0/0 records for the
+// seconds it does not hold, as an unrecorded stretch does: the rows stay in place
+// with their times, nothing is read past the data the file gave, and no month is
+// read twice.
 ReportSearchStatus SearchReport(std::string_view workdir, int stackIndex, const SystemTime& start,
                                 const SystemTime& end, ReportData& out,
                                 const ReportProgress& beforeBlock = {});

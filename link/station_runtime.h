@@ -98,6 +98,13 @@ class StationRuntime final : public QObject {
   // configuration dialog's OK lifts that.
   bool SaveSettings();
 
+  // The windows' own settings, each stored in the live record and saved at once
+  // (a refused save, as SaveSettings, leaves them in the live record only):
+  // the span of the report's last search, and the gauge panel's split ratio (a
+  // ratio outside (0, 1) or not a number is ignored).
+  void SetReportSpan(const SystemTime& start, const SystemTime& end);
+  void SetSplitRatio(double ratio);
+
   const Settings& settings() const { return *m_Settings; }
   // The clock the runtime judges "today" and "now" by.
   const Clock& clock() const { return m_Clock; }

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "chart/graph_scale.h"
+#include "core/format_fixed.h"
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/report_span.h"
@@ -41,13 +42,27 @@ constexpr int kGap = 6;
 // search itself.
 constexpr int kDispatchIntervalMs = 30;
 
+// The status line's note on a span longer than the report covers.
+QString CutNote(const SystemTime& end) {
+  return QString::fromStdString(FormatC("Span cut to 60 days: ends %04d-%02d-%02d %02d:%02d:%02d. ",
+                                        end.year, end.month, end.day, end.hour, end.minute,
+                                        end.second));
+}
+
+// The status line after a search that found data.
+QString RowsText(const ReportData& data) {
+  QString text = QStringLiteral("%1 rows").arg(data.DataRows());
+  if (data.step > 1) text += QStringLiteral(", one per %1 s").arg(data.step);
+  return text;
+}
+
 AlarmThresholds LevelsOf(const Settings& s) {
   return ThresholdsOf(s);
 }
 
 }  // namespace
 
-CReport::CReport(const QString& workdir, int stackIndex, Settings& settings,
+CReport::CReport(const QString& workdir, int stackIndex, const Settings& settings,
                  const QString& iconFontFamily, QWidget* parent)
     : QDialog(parent),
       m_Workdir(workdir),
@@ -75,6 +90,9 @@ CReport::CReport(const QString& workdir, int stackIndex, Settings& settings,
   m_pEndDate->setCalendarPopup(true);
   m_pDash = new QLabel(QStringLiteral("--"), this);
   m_pDash->setAlignment(Qt::AlignCenter);
+  m_pStatus = new QLabel(this);
+  m_pStatus->setObjectName(QStringLiteral("status"));
+  m_pStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
   m_pSearch = MakeButton(QStringLiteral("SEARCH"), kSearchId, 23, 0x4080FF, 315.0f);
   m_pCsv = MakeButton(QStringLiteral("CSV"), kCsvId, 58, 0xFF0000, 0.0f);
@@ -99,8 +117,10 @@ CReport::CReport(const QString& workdir, int stackIndex, Settings& settings,
   SetUpReportChart(*m_pChart, m_Settings);
 
   // A damaged configuration may hold a span no calendar has.
-  RepairReportSpan(m_Settings.reportStart, m_Settings.reportEnd, LocalNow());
-  SetPickers(m_Settings.reportStart, m_Settings.reportEnd);
+  m_Start = m_Settings.reportStart;
+  m_End = m_Settings.reportEnd;
+  RepairReportSpan(m_Start, m_End, LocalNow());
+  SetPickers(m_Start, m_End);
   ResetTable();
 
   // Enter and Escape move the focus instead of closing; F1 opens the calendar.
@@ -190,19 +210,34 @@ void CReport::SetBlocked(bool blocked) {
 
 void CReport::Error(const char* text) { AskMessageF(kMbOk | kMbIconError, "%s", text); }
 
+void CReport::ClearResults() {
+  ResetTable();
+  if (m_pChart) ClearReportChart(*m_pChart, m_Start);
+  if (m_pRose) m_pRose->ComputeStatistics(m_Table);
+}
+
+void CReport::ShowStatus(const QString& text, bool error) {
+  m_pStatus->setText(text);
+  m_pStatus->setStyleSheet(error ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
+}
+
 void CReport::OnSearch() {
   if (m_bSearching) return;
   // 1. The span from the pickers becomes the stored span.
-  m_Settings.reportStart = PickedTime(m_pStartDate, m_pStartTime);
-  m_Settings.reportEnd = PickedTime(m_pEndDate, m_pEndTime);
-  // 2. At most 60 days.
-  if (ClampReportSpan(m_Settings.reportStart, m_Settings.reportEnd)) {
-    SetPickers(m_Settings.reportStart, m_Settings.reportEnd);
+  m_Start = PickedTime(m_pStartDate, m_pStartTime);
+  m_End = PickedTime(m_pEndDate, m_pEndTime);
+  // 2. At most 60 days, and the window says so: the rows end earlier than asked.
+  const bool cut = ClampReportSpan(m_Start, m_End);
+  if (cut) {
+    SetPickers(m_Start, m_End);
     m_pEndDate->repaint();
     m_pEndTime->repaint();
   }
+  emit spanChanged(m_Start, m_End);
   // 3. Not backwards.
-  if (ReportSpanSeconds(m_Settings.reportStart, m_Settings.reportEnd) < 0) {
+  if (ReportSpanSeconds(m_Start, m_End) < 0) {
+    ClearResults();
+    ShowStatus(QString::fromUtf8(kSpanError), true);
     Error(kSpanError);
     return;
   }
@@ -216,7 +251,7 @@ void CReport::OnSearch() {
   sinceDispatch.start();
   const ReportProgress progress = [&](int percent) {
     if (!shown) {
-      // The first block: the start month's file is open, so there is data to show.
+      // The first block: a month file of the span is open, so there is data to show.
       shown = true;
       m_pProgress->SetPos(0);
       m_pProgress->Show();
@@ -231,8 +266,7 @@ void CReport::OnSearch() {
   };
   ReportData data;
   const ReportSearchStatus status =
-      SearchReport(m_Workdir.toStdString(), m_nStack, m_Settings.reportStart,
-                   m_Settings.reportEnd, data, progress);
+      SearchReport(m_Workdir.toStdString(), m_nStack, m_Start, m_End, data, progress);
   if (status == ReportSearchStatus::kOk) {
     ResetTable();
     m_Table.Assign(std::move(data), LevelsOf(m_Settings));
@@ -241,6 +275,15 @@ void CReport::OnSearch() {
     m_pGrid->Refresh();
     if (m_pChart) FillReportChart(*m_pChart, m_Table.data());
     if (m_pRose) m_pRose->ComputeStatistics(m_Table);
+  } else {
+    ClearResults();
+  }
+  const QString cutNote = cut ? CutNote(m_End) : QString();
+  if (status == ReportSearchStatus::kOk) {
+    ShowStatus(cutNote + RowsText(m_Table.data()), cut);
+  } else {
+    ShowStatus(cutNote + QString::fromUtf8(status == ReportSearchStatus::kNegativeSpan ? kSpanError : kNotFound),
+               true);
   }
   m_pProgress->SetPos(0);
   m_pProgress->hide();
@@ -263,7 +306,7 @@ void CReport::OnCsv() {
   m_pProgress->SetPos(0);
   m_pProgress->Show();
   const CsvWriteResult result = WriteReportCsv(
-      m_CsvPath.toStdString(), m_nStack, m_Settings.reportStart, m_Settings.reportEnd, m_Table,
+      m_CsvPath.toStdString(), m_nStack, m_Start, m_End, m_Table,
       [this](int percent) { m_pProgress->SetPos(percent); });
   m_pProgress->hide();
   if (result.ok()) {
@@ -367,6 +410,7 @@ void CReport::Layout() {
     b->MoveTo(QRect(x, kButtonTop, kButtonWidth, kButtonHeight));
     x += kButtonWidth + kGap;
   }
+  m_pStatus->setGeometry(x + 2 * kGap, kButtonTop, std::max(0, width() - 10 - x - 2 * kGap), kButtonHeight);
 
   // The panes: rose and table over the chart, each half of the height under the
   // buttons. Taken in the client area, so no pane reaches under the frame.

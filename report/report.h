@@ -1,6 +1,8 @@
 // CReport, the "REPORT" window: one stack's stored records for a chosen span as a
 // table, a trend chart and a wind rose, with the CSV export. Opened modally by the
 // main window's REPORT command for the selected stack; searches once on opening.
+// A status line beside the buttons says what the last search gave: its rows, a span
+// cut to 60 days, or the error that left the results empty.
 #pragma once
 
 #include <QDateEdit>
@@ -12,6 +14,7 @@
 
 #include "chart/graph_scale.h"
 #include "core/report_table.h"
+#include "core/system_time.h"
 #include "report/report_row_source.h"
 #include "report/wind_rose.h"
 
@@ -41,9 +44,10 @@ class CReport : public QDialog {
   static constexpr const char* kSpanError = "조회 구간 에러!";
   static constexpr const char* kNotFound = "Not Found Data!";
 
-  // `settings` is the station's live record: the report reads the levels and
-  // colours and keeps its span in it. Both must outlive the window.
-  CReport(const QString& workdir, int stackIndex, Settings& settings,
+  // `settings` is the station's live record: the report reads the levels, the
+  // colours and the stored span from it; each search's span goes out with
+  // spanChanged for the owner to keep. Both must outlive the window.
+  CReport(const QString& workdir, int stackIndex, const Settings& settings,
           const QString& iconFontFamily, QWidget* parent = nullptr);
   ~CReport() override;
 
@@ -59,6 +63,12 @@ class CReport : public QDialog {
   bool VectorView() const { return m_bVectorView; }
   const ReportTable& Table() const { return m_Table; }
   const QString& CsvPath() const { return m_CsvPath; }
+  // The span of the last search attempt (after the 60-day cut), as the CSV names it.
+  const SystemTime& SpanStart() const { return m_Start; }
+  const SystemTime& SpanEnd() const { return m_End; }
+  // The status line's text.
+  QString StatusText() const { return m_pStatus->text(); }
+  QLabel* StatusLine() const { return m_pStatus; }
 
   QDateEdit* StartDate() const { return m_pStartDate; }
   QTimeEdit* StartTime() const { return m_pStartTime; }
@@ -69,6 +79,11 @@ class CReport : public QDialog {
   CWindRose* Rose() const { return m_pRose; }
   CGraphScale* Chart() const { return m_pChart; }
   CProgress* Progress() const { return m_pProgress; }
+
+ signals:
+  // Each search's span, once captured from the pickers and cut to 60 days: the
+  // report reopens with the last span used.
+  void spanChanged(const ws::SystemTime& start, const ws::SystemTime& end);
 
  public slots:
   void reject() override;
@@ -82,6 +97,10 @@ class CReport : public QDialog {
  private:
   CNexButton* MakeButton(const QString& caption, int id, int glyph, uint32_t colour, float angle);
   void ResetTable();
+  // An error leaves nothing of an earlier search: table, chart and rose empty, so
+  // that neither the window nor a CSV shows rows under dates they do not belong to.
+  void ClearResults();
+  void ShowStatus(const QString& text, bool error);
   void SetPickers(const SystemTime& start, const SystemTime& end);
   SystemTime PickedTime(const QDateEdit* date, const QTimeEdit* time) const;
   void SetBlocked(bool blocked);
@@ -91,7 +110,9 @@ class CReport : public QDialog {
 
   QString m_Workdir;
   int m_nStack;
-  Settings& m_Settings;
+  const Settings& m_Settings;
+  SystemTime m_Start{};
+  SystemTime m_End{};
   QString m_IconFontFamily;
 
   ReportTable m_Table;
@@ -105,6 +126,7 @@ class CReport : public QDialog {
   QDateEdit* m_pStartDate = nullptr;
   QTimeEdit* m_pStartTime = nullptr;
   QLabel* m_pDash = nullptr;
+  QLabel* m_pStatus = nullptr;
   QDateEdit* m_pEndDate = nullptr;
   QTimeEdit* m_pEndTime = nullptr;
   CNexButton* m_pSearch = nullptr;

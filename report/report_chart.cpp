@@ -59,6 +59,22 @@ void FillReportChart(CGraphScale& chart, const ReportData& data) {
   chart.Bar(0)->update();
 }
 
+void ClearReportChart(CGraphScale& chart, const SystemTime& start) {
+  if (!chart.IsInitialised()) return;
+  chart.Bar(0)->m_StartTime = start;
+  chart.SetTimeMultiplier(1.0);
+  CGraph* graph = chart.Graph();
+  for (int c = 0; c < graph->ChannelCount(); ++c) {
+    PlotChannel* channel = graph->Channel(c);
+    std::fill(channel->m_Samples.begin(), channel->m_Samples.end(), 0.0f);
+    channel->m_nLastIndex = 0;
+  }
+  chart.SetRange(-1, 0.0, 0.0);
+  graph->ComputeVertices();
+  graph->update();
+  chart.Bar(0)->update();
+}
+
 void SetReportChartView(CGraphScale& chart, bool vector) {
   if (!chart.IsInitialised()) return;
   chart.Graph()->m_nDrawStyle = vector ? kStyleSticks : kStyleLine;

@@ -26,6 +26,10 @@ void SetUpReportChart(CGraphScale& chart, const Settings& settings);
 // up to the last speed sample kept, then recomputed and redrawn.
 void FillReportChart(CGraphScale& chart, const ReportData& data);
 
+// Empties the chart after a search that found nothing: every sample 0, the x range
+// a single sample from `start`, redrawn. The view (line or vector) stays.
+void ClearReportChart(CGraphScale& chart, const SystemTime& start);
+
 // The line view (speed axis 0..70) or the vector view (direction sticks, -70..70),
 // recomputed and redrawn at once.
 void SetReportChartView(CGraphScale& chart, bool vector);

@@ -111,7 +111,7 @@ void CGaugePanel::Build(ColorRef background, const QString& digitFamily) {
   m_bReady = true;
 }
 
-void CGaugePanel::SetSettings(Settings& settings) {
+void CGaugePanel::SetSettings(const Settings& settings) {
   m_pSettings = &settings;
   if (!m_bReady) return;
   const StackSettings& first = settings.stacks[0];
@@ -211,6 +211,14 @@ void CGaugePanel::Needles(float direction, float speed) {
   m_pSpeed->SetValue(speed);
 }
 
+void CGaugePanel::NoNeedles() {
+  if (!m_bReady) return;
+  m_pDirection->SetNoValue();
+  m_pSpeed->SetNoValue();
+}
+
+bool CGaugePanel::ShowsNeedles() const { return m_bReady && !m_pSpeed->m_NoValue; }
+
 void CGaugePanel::Refresh(int k, const StackAverages& averages) {
   if (!m_bReady) return;
   m_Boxes[kMaximum]->SetValueText(
@@ -236,8 +244,7 @@ void CGaugePanel::OnSplitterMoved(int id, int p) {
   const int H = height();
   if (H <= 0) return;
   const int local = std::clamp(p - mapToGlobal(QPoint(0, 0)).y(), H - H / 3, H - H / 20);
-  m_pSettings->gaugeSplitRatio = static_cast<double>(local) / H;
-  emit saveSettings(kPanelId, 0);
+  emit splitRatioChanged(static_cast<double>(local) / H);
   Layout();
   update();
 }

@@ -43,21 +43,30 @@ class CGaugePanel : public QWidget {
 
   // Creates the dials, the splitter, the ten boxes and the clock.
   void Build(ColorRef background, const QString& digitFamily);
-  // The live record: the split ratio is written back into it when the splitter moves.
-  void SetSettings(Settings& settings);
+  // The live record, read for the scale, the colours, the direction sensors and
+  // the split ratio; it must outlive the panel. The panel never writes it: a moved
+  // splitter goes out with splitRatioChanged.
+  void SetSettings(const Settings& settings);
   // Stores the stack and lays out for it (with or without a direction sensor).
   void ShowStack(int stack);
   int Stack() const { return m_nStack; }
 
+  // A reading of the shown stack: both needles and readouts follow it.
   void Needles(float direction, float speed);
+  // The shown stack has no reading to show (its logger is silent, or has not
+  // answered since the station started): no needles, dashes in the readouts, as
+  // its tile shows dashes. The next Needles brings them back.
+  void NoNeedles();
+  bool ShowsNeedles() const;
   // After averaging step k (0..3), or every box (k = -1) when a stack is opened.
   void Refresh(int k, const StackAverages& averages);
   void SetClock(const SystemTime& now);
 
   // The split ratio the layout uses: the stored one, or 0.7 outside (0, 1).
   double SplitRatio() const;
-  // The splitter was released at screen row p: store the ratio within the
-  // panel (clamped to the drag band), ask for a save, lay out again.
+  // The splitter was released at screen row p: the ratio within the panel
+  // (clamped to the drag band) goes out with splitRatioChanged, for the owner to
+  // store; then the panel lays out again with the stored ratio.
   void OnSplitterMoved(int id, int p);
 
   CAnalogGauge* DirectionDial() const { return m_pDirection; }
@@ -67,8 +76,8 @@ class CGaugePanel : public QWidget {
   CNexText* ClockBox() const { return m_pClock; }
 
  signals:
-  // Message 0x47F: save the settings (lparam 0).
-  void saveSettings(int panelId, int code);
+  // The operator moved the splitter: the new ratio, within (0, 1).
+  void splitRatioChanged(double ratio);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -79,7 +88,7 @@ class CGaugePanel : public QWidget {
   void Layout();
   bool HasDirection() const;
 
-  Settings* m_pSettings = nullptr;
+  const Settings* m_pSettings = nullptr;
   ColorRef m_BackColor = 0x4C3F38;
   QString m_DigitFamily;
   int m_nStack = 0;

@@ -20,6 +20,9 @@ constexpr float kPi = 3.14159265358979323846f;
 constexpr float kDeg = kPi / 180.0f;
 // Font sizes given in points are drawn at 96 dots per inch.
 constexpr qreal kPointPixels = 96.0 / 72.0;
+// Readout 1 of a dial without a value: dashes lit in grey.
+constexpr ColorRef kNoValueLight = 0xC0C0C0;
+constexpr ColorRef kNoValueDark = 0x404040;
 const QString kLabelFamily = QStringLiteral("굴림체");
 
 float Clamp01(float f) { return std::isfinite(f) ? std::clamp(f, 0.0f, 1.0f) : 0.0f; }
@@ -278,8 +281,15 @@ void CAnalogGauge::Init(const QString& unit, int labelMode, int majorDivisions, 
   InvalidateFace();
 }
 
+void CAnalogGauge::SetNoValue() {
+  if (m_NoValue) return;
+  m_NoValue = true;
+  update();
+}
+
 void CAnalogGauge::SetValue(float x) {
   if (!std::isfinite(x)) x = 0.0f;
+  m_NoValue = false;
   m_RawValue = x;
   m_ShownValue = std::min(x, m_Maximum);
   if (m_ZonesShown && m_ZoneColouredReadout) {
@@ -498,12 +508,11 @@ void CAnalogGauge::DrawOverlay(QPainter& painter) const {
   }
 }
 
-void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, float value, int decimals,
+void CAnalogGauge::DrawReadoutDigits(QPainter& painter, const QRect& box, const QString& text,
                                      ColorRef light, ColorRef dark, int offsetX,
                                      int offsetY) const {
   if (m_DigitFontFamily.isEmpty() || box.height() <= 0 || box.width() <= 0) return;
   if (!m_CustomColours) light = dark = 0xC0C0C0;
-  const QString text = QString::fromStdString(FormatFixed(decimals, value));
   const int p = box.height() / 2;
   if (p <= 0) return;
   // The shipped seven-segment face is wider than the half-em pitch of the
@@ -579,15 +588,30 @@ const QImage& CAnalogGauge::RenderFrame() {
   pointer.compass = m_CompassStyle;
   pointer.hubShadowLayer = &m_HubShadowLayer;
   pointer.hubLayer = &m_HubLayer;
-  DrawGaugePointer(painter, pointer);
+  if (!m_NoValue) {
+    DrawGaugePointer(painter, pointer);
+  } else if (!m_CompassStyle) {
+    // The needle's hub stays on the dial without its needle.
+    painter.drawImage(0, 0, m_HubShadowLayer);
+    painter.drawImage(0, 0, m_HubLayer);
+  }
   painter.drawImage(0, 0, m_OverlayLayer);
   if (m_Readout1Shown) {
-    DrawReadoutDigits(painter, m_Readout1Box, m_RawValue, m_Readout1Decimals, m_Readout1Light,
-                      m_Readout1Dark, m_Readout1OffsetX, m_Readout1OffsetY);
+    // Dashes in place of every digit the value would show,
+    QString text = QString::fromStdString(FormatFixed(m_Readout1Decimals, m_NoValue ? 0.0 : m_RawValue));
+    if (m_NoValue) {
+      for (QChar& c : text) {
+        if (c.isDigit()) c = QLatin1Char('-');
+      }
+    }
+    // in grey, whatever zone the last value was in.
+    DrawReadoutDigits(painter, m_Readout1Box, text, m_NoValue ? kNoValueLight : m_Readout1Light,
+                      m_NoValue ? kNoValueDark : m_Readout1Dark, m_Readout1OffsetX, m_Readout1OffsetY);
   }
   if (m_Readout2Shown) {
-    DrawReadoutDigits(painter, m_Readout2Box, m_Readout2Value, m_Readout2Decimals, m_Readout2Colour,
-                      m_Readout2Dark, 0, 0);
+    DrawReadoutDigits(painter, m_Readout2Box,
+                      QString::fromStdString(FormatFixed(m_Readout2Decimals, m_Readout2Value)),
+                      m_Readout2Colour, m_Readout2Dark, 0, 0);
   }
   painter.drawImage(0, 0, m_GlareLayer);
   return m_Frame;

@@ -104,8 +104,11 @@ class CAnalogGauge : public QWidget {
   void Init(const QString& unit, int labelMode, int majorDivisions, int minorDivisions);
   // Moves the pointer and the readouts to x and repaints at once. A value above
   // the maximum pins the pointer at the end while readout 1 shows x itself.
-  // A value that is not a number draws as 0.
+  // A value that is not a number draws as 0. Ends a SetNoValue.
   void SetValue(float x);
+  // No reading to show: the pointer is left out (the hub stays) and readout 1
+  // shows dashes, until the next SetValue.
+  void SetNoValue();
   // Shows readout 1 with the unit and decimals, its digits lit from `colour`.
   void SetReadout(const QString& unit, ColorRef colour, int decimals);
   // The face must be rebuilt before the next paint (after changing the scale,
@@ -134,6 +137,7 @@ class CAnalogGauge : public QWidget {
   bool m_CompassStyle = false;
   bool m_BackgroundDirty = true;
   float m_RawValue = 0.0f;
+  bool m_NoValue = false;  // SetNoValue: no pointer, dashes in readout 1
   float m_StartAngle = 135.0f;
   float m_EndAngle = 405.0f;
   float m_ShownValue = 0.0f;
@@ -190,8 +194,8 @@ class CAnalogGauge : public QWidget {
   void DrawFace(QPainter& painter) const;
   void DrawMarks(QPainter& painter) const;
   void DrawOverlay(QPainter& painter) const;
-  void DrawReadoutDigits(QPainter& painter, const QRect& box, float value, int decimals,
-                         ColorRef light, ColorRef dark, int offsetX, int offsetY) const;
+  void DrawReadoutDigits(QPainter& painter, const QRect& box, const QString& text, ColorRef light,
+                         ColorRef dark, int offsetX, int offsetY) const;
 
   // Outline of one digit-font character at an em size (layout origin at the
   // top-left) and its advance: readouts change with every value, their glyphs don't.

@@ -18,7 +18,9 @@
 
 #include "app/exit_signals.h"
 #include "app/recording_notice.h"
+#include "app/test_mode_banner.h"
 #include "dialogs/alarm_dlg.h"
+#include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
 #include "screen/indicator.h"
@@ -30,6 +32,7 @@
 #include "widgets/multi_button.h"
 #include "widgets/nex_button.h"
 #include "widgets/nex_text.h"
+#include "widgets/splitter_bar.h"
 
 namespace ws {
 namespace {
@@ -99,13 +102,46 @@ TEST_F(MainDlgTest, LayoutFollowsTheWindowsHeightInEighteenths) {
   EXPECT_EQ(Overview().geometry(), QRect(QPoint(10, 66), QPoint(1189, 689)));
 }
 
-TEST_F(MainDlgTest, TheGaugePanelsSaveRequestSavesOnlyWithCodeZero) {
+TEST_F(MainDlgTest, AMovedSplitterIsStoredAndSavedByTheRuntime) {
   StartStation(1, 17);
-  runtime().mutableSettings().gaugeSplitRatio = 0.8;
-  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 1);
-  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.7);
-  emit window->GaugePanel()->saveSettings(CGaugePanel::kPanelId, 0);
-  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, 0.8);
+  window->OnShowStack(0, 0);
+  CGaugePanel* panel = window->GaugePanel();
+  const int top = panel->mapToGlobal(QPoint(0, 0)).y();
+  const int H = panel->height();
+  panel->OnSplitterMoved(CGaugePanel::kSplitterId, top + H * 8 / 10);
+  const double ratio = static_cast<double>(H * 8 / 10) / H;
+  EXPECT_DOUBLE_EQ(runtime().settings().gaugeSplitRatio, ratio);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, ratio);
+  EXPECT_EQ(panel->Splitter()->geometry().top(), H * 8 / 10);
+  // Nothing outside (0, 1) is taken.
+  runtime().SetSplitRatio(1.5);
+  EXPECT_DOUBLE_EQ(SavedSettings()->gaugeSplitRatio, ratio);
+}
+
+TEST_F(MainDlgTest, EachReportSearchsSpanIsSavedByTheRuntime) {
+  StartStation(1, 18);
+  window->OnShowStack(0, 0);
+  const QDate day(2024, 3, 5);
+  bool searched = false;
+  QTimer::singleShot(300, [&] {
+    auto* report = qobject_cast<CReport*>(QApplication::activeModalWidget());
+    if (!report) return;
+    report->StartDate()->setDate(day);
+    report->StartTime()->setTime(QTime(1, 2, 3));
+    report->EndDate()->setDate(day);
+    report->EndTime()->setTime(QTime(4, 5, 6));
+    report->OnSearch();
+    searched = true;
+    report->OnExit();
+  });
+  PressCommand(CMainDlg::kReport);
+  ASSERT_TRUE(searched);
+  const auto saved = SavedSettings();
+  EXPECT_EQ(saved->reportStart.day, 5);
+  EXPECT_EQ(saved->reportStart.hour, 1);
+  EXPECT_EQ(saved->reportEnd.hour, 4);
+  EXPECT_EQ(saved->reportEnd.second, 6);
+  EXPECT_EQ(runtime().settings().reportEnd.minute, 5);
 }
 
 TEST_F(MainDlgTest, SilentLoggerShowsDashesAfterTwoSecondsAndRecovers) {
@@ -160,6 +196,76 @@ TEST_F(MainDlgTest, ClickOnATileOpensTheStackWithItsTitleAndNeedlesAndMainReturn
   EXPECT_TRUE(bar->m_Enabled[CMainDlg::kConfig]);
   // The title box spans to the right edge again.
   EXPECT_EQ(window->TitleBox()->geometry().right() + 1, window->width() - 10);
+}
+
+TEST_F(MainDlgTest, ASilentStacksGaugePanelShowsItsOwnStateFromTheFirstPaint) {
+  StartStation(3, 100);
+  loggers[1]->SetFault(SimFault::kSilent);  // before the station's first poll
+  loggers[0]->HoldWind(25.0);
+  loggers[2]->HoldWind(12.0);
+  ASSERT_TRUE(WaitFor([&] { return LiveReplies(0) > 0 && LiveReplies(2) > 0; }, 6000));
+  CGaugePanel* panel = window->GaugePanel();
+  const CAnalogGauge* speed = panel->SpeedDial();
+  ClickTile(0);
+  ASSERT_TRUE(WaitFor([&] { return std::abs(speed->m_RawValue - 25.0f) < 0.6f; }, 3000));
+  PressCommand(CMainDlg::kMain);
+
+  // No event has been handled since the click: this is what the first paint shows.
+  ClickTile(1);
+  ASSERT_EQ(window->SelectedStack(), 1);
+  EXPECT_FALSE(panel->ShowsNeedles());
+  EXPECT_TRUE(panel->DirectionDial()->m_NoValue);
+  EXPECT_TRUE(speed->m_NoValue);
+  Pump(1200);
+  EXPECT_FALSE(panel->ShowsNeedles());  // still silent, still nothing
+
+  // An answering stack opened next shows its own last reading at once.
+  PressCommand(CMainDlg::kMain);
+  ClickTile(2);
+  EXPECT_TRUE(panel->ShowsNeedles());
+  EXPECT_NEAR(speed->m_RawValue, 12.0f, 0.6f);
+  EXPECT_FLOAT_EQ(panel->DirectionDial()->m_RawValue, runtime().statistics().Stack(2).direction);
+
+  // A shown stack that goes silent loses its needles with its tile's dashes.
+  loggers[2]->SetFault(SimFault::kSilent);
+  ASSERT_TRUE(WaitFor([&] { return TileDisplay(2).m_bNoData; }, 6000));
+  EXPECT_FALSE(panel->ShowsNeedles());
+  loggers[2]->SetFault(SimFault::kNone);
+  EXPECT_TRUE(WaitFor([&] { return panel->ShowsNeedles(); }, 8000));
+}
+
+TEST_F(MainDlgTest, TestModeShowsABannerInBothViewsUntilCtrlF5) {
+  StartStation(2, 105);
+  CTestModeBanner* banner = window->TestModeBanner();
+  ASSERT_NE(banner, nullptr);
+  EXPECT_FALSE(banner->isVisible());
+  const QRect fullTitle = window->TitleBox()->geometry();
+
+  QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
+  EXPECT_TRUE(banner->isVisible());
+  EXPECT_TRUE(banner->m_strText.contains("TEST MODE")) << banner->m_strText.toStdString();
+  EXPECT_TRUE(banner->m_strText.contains("44.5")) << banner->m_strText.toStdString();
+  // In the title row, beside the title: the tiles keep their room.
+  EXPECT_EQ(banner->geometry().top(), fullTitle.top());
+  EXPECT_FALSE(banner->geometry().intersects(window->TitleBox()->geometry()));
+  EXPECT_FALSE(banner->geometry().intersects(Overview().geometry()));
+  EXPECT_TRUE(window->rect().contains(banner->geometry()));
+
+  QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_TRUE(banner->m_strText.contains("52.5")) << banner->m_strText.toStdString();
+
+  ClickTile(1);
+  ASSERT_EQ(window->SelectedStack(), 1);
+  EXPECT_TRUE(banner->isVisible());
+  EXPECT_FALSE(banner->geometry().intersects(window->LinkLed()->geometry()));
+  EXPECT_FALSE(banner->geometry().intersects(window->TitleBox()->geometry()));
+  EXPECT_FALSE(banner->geometry().intersects(window->GaugePanel()->geometry()));
+
+  QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
+  EXPECT_FALSE(banner->isVisible());
+  PressCommand(CMainDlg::kMain);
+  EXPECT_FALSE(banner->isVisible());
+  EXPECT_EQ(window->TitleBox()->geometry(), fullTitle);
 }
 
 TEST_F(MainDlgTest, DisabledCommandsAndEnterOrEscapeDoNothing) {

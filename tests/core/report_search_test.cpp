@@ -100,19 +100,61 @@ TEST_F(ReportSearchTest, HundredSecondsGiveRowsFromStartToEndInclusive) {
   EXPECT_EQ(percents, std::vector<int>{0});
 }
 
-TEST_F(ReportSearchTest, EndBeforeStartAndMissingFirstMonthLeaveTheResultAlone) {
+TEST_F(ReportSearchTest, EndBeforeStartAndASpanWithoutAnyMonthFileLeaveTheResultAlone) {
   files_.Put(0, At(2024, 3, 1), Sample{90.0f, 3.0f});
   ASSERT_EQ(SearchReport(files_.dir(), 0, At(2024, 3, 1), At(2024, 3, 1, 0, 0, 5), data_),
             ReportSearchStatus::kOk);
   const size_t before = data_.samples.size();
   EXPECT_EQ(SearchReport(files_.dir(), 0, At(2024, 3, 2), At(2024, 3, 1), data_),
             ReportSearchStatus::kNegativeSpan);
-  EXPECT_EQ(SearchReport(files_.dir(), 0, At(2024, 2, 29), At(2024, 3, 1), data_),
+  // February only, up to its last second but one (the chart's extra sample is
+  // still February's): March's file is not the span's.
+  EXPECT_EQ(SearchReport(files_.dir(), 0, At(2024, 2, 1), At(2024, 2, 29, 23, 59, 58), data_),
             ReportSearchStatus::kNotFound);
   EXPECT_EQ(SearchReport(files_.dir(), 1, At(2024, 3, 1), At(2024, 3, 1), data_),
             ReportSearchStatus::kNotFound);
   EXPECT_EQ(data_.samples.size(), before);
   EXPECT_EQ(data_.samples[0].direction, 90.0f);
+}
+
+TEST_F(ReportSearchTest, AMissingFirstMonthIsReadAsZeroRecordsUpToTheFirstMonthThatExists) {
+  // Recording began on 2 March; the span starts in January.
+  const SystemTime recorded = At(2024, 3, 2, 6, 0, 0);
+  files_.Fill(0, recorded, 120, Coded);
+  const SystemTime start = At(2024, 1, 20);
+  const SystemTime end = At(2024, 3, 2, 6, 1, 59);
+  std::vector<int> percents;
+  ASSERT_EQ(SearchReport(files_.dir(), 0, start, end, data_,
+                         [&](int p) { percents.push_back(p); }),
+            ReportSearchStatus::kOk);
+  const ReportPlan plan = PlanReport(ReportSpanSeconds(start, end));
+  ASSERT_EQ(static_cast<int64_t>(data_.samples.size()), plan.rows);
+  ASSERT_EQ(plan.step, 42);
+  // Rows keep their places from the start: January and February read as 0/0.
+  EXPECT_EQ(Label(data_.samples[0]), "2024.01.20 00:00:00");
+  const auto firstInMarch = static_cast<size_t>((CivilSeconds(At(2024, 3, 1)) - CivilSeconds(start) + 41) / 42);
+  for (size_t k = 0; k < firstInMarch; ++k) ASSERT_EQ(data_.samples[k].speed, 0.0f) << k;
+  // The recorded minutes: each sample holds the largest speed of its 42 seconds.
+  const int64_t at = (CivilSeconds(recorded) - CivilSeconds(start)) / 42;
+  float top = 0.0f;
+  for (int64_t k = at; k < at + 3; ++k) top = std::max(top, data_.samples[static_cast<size_t>(k)].speed);
+  EXPECT_GT(top, 0.0f);
+  EXPECT_FALSE(percents.empty());
+}
+
+TEST_F(ReportSearchTest, AMissingFirstMonthAtOneSecondAStepReadsTheNextMonthFromItsFirstRecord) {
+  const SystemTime start = At(2024, 4, 30, 23, 59, 58);
+  files_.Fill(0, At(2024, 5, 1), 3, Coded);  // April has no file
+  ASSERT_EQ(SearchReport(files_.dir(), 0, start, At(2024, 5, 1, 0, 0, 2), data_),
+            ReportSearchStatus::kOk);
+  ASSERT_EQ(data_.samples.size(), 6u);
+  EXPECT_EQ(data_.samples[0].speed, 0.0f);
+  EXPECT_EQ(data_.samples[1].speed, 0.0f);
+  EXPECT_EQ(Label(data_.samples[2]), "2024.05.01 00:00:00");
+  for (size_t k = 2; k < 5; ++k) {
+    EXPECT_EQ(data_.samples[k].speed, Coded(static_cast<int64_t>(k - 2)).speed) << k;
+    EXPECT_EQ(data_.samples[k].direction, Coded(static_cast<int64_t>(k - 2)).direction) << k;
+  }
 }
 
 TEST_F(ReportSearchTest, MidnightAtMonthEndContinuesInTheNextFileFromItsFirstRecord) {

@@ -11,10 +11,13 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "chart/graph.h"
 #include "chart/scale_bar.h"
+#include "core/format_fixed.h"
 #include "core/settings.h"
 #include "grid/grid_ctrl.h"
 #include "support/month_files.h"
@@ -47,6 +50,8 @@ class ReportWindowTest : public ::testing::Test {
     settings_->reportEnd = end;
     report_ = std::make_unique<CReport>(QString::fromStdString(files_.dir()), 0, *settings_,
                                         QString());
+    QObject::connect(report_.get(), &CReport::spanChanged,
+                     [this](const SystemTime& start, const SystemTime& end) { kept_.push_back({start, end}); });
     report_->show();
     WaitForSearch();
   }
@@ -70,7 +75,16 @@ class ReportWindowTest : public ::testing::Test {
   std::unique_ptr<CReport> report_;
   std::vector<std::string> messages_;
   std::vector<int> types_;
+  // What the report handed out to be kept, search by search.
+  std::vector<std::pair<SystemTime, SystemTime>> kept_;
 };
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 TEST_F(ReportWindowTest, OpeningSearchesTheStoredSpanIntoTableChartAndRose) {
   files_.Fill(0, At(2024, 3, 5, 14, 7, 20), 2, [](int64_t k) {
@@ -95,23 +109,62 @@ TEST_F(ReportWindowTest, OpeningSearchesTheStoredSpanIntoTableChartAndRose) {
   EXPECT_TRUE(report_->isVisible());
 }
 
-TEST_F(ReportWindowTest, MissingMonthAndBackwardSpanKeepTheTableAndSaySo) {
-  files_.Put(0, At(2024, 3, 5), Sample{90.0f, 5.0f});
+TEST_F(ReportWindowTest, ASpanWithoutDataOrBackwardsSaysSoAndLeavesNoEarlierResultsBehind) {
+  files_.Fill(0, At(2024, 3, 5), 10, [](int64_t) { return Sample{90.0f, 5.0f}; });
   Open(At(2024, 3, 5), At(2024, 3, 5, 0, 0, 9));
   ASSERT_EQ(report_->Grid()->GetRowCount(), 11);
+  EXPECT_EQ(report_->StatusText(), "10 rows");
+  const CGraph* graph = report_->Chart()->Graph();
+  ASSERT_EQ(graph->Channel(0)->m_Samples[3], 5.0f);
+  ASSERT_GT(report_->Rose()->m_Statistics.shares[4][0], 0.0);
+  const auto noRose = [&] {
+    for (const auto& sector : report_->Rose()->m_Statistics.shares) {
+      for (double share : sector) {
+        if (share != 0.0) return false;
+      }
+    }
+    return true;
+  };
+  const std::string csv = files_.dir() + "/Report.csv";
 
-  SetSpan(At(2024, 2, 5), At(2024, 2, 6));
-  report_->OnSearch();
-  ASSERT_EQ(messages_, std::vector<std::string>{"Not Found Data!"});
-  EXPECT_EQ(types_.back() & kMbIconError, kMbIconError);
-  EXPECT_EQ(report_->Grid()->GetRowCount(), 11);
-  EXPECT_EQ(settings_->reportStart, At(2024, 2, 5));  // the span of the last attempt
+  for (const auto& [start, end, text] :
+       {std::tuple{At(2024, 2, 5), At(2024, 2, 6), "Not Found Data!"},
+        std::tuple{At(2024, 3, 5, 1, 0, 0), At(2024, 3, 5), "조회 구간 에러!"}}) {
+    SCOPED_TRACE(text);
+    report_->OnSearch();  // the data again
+    ASSERT_EQ(report_->Grid()->GetRowCount(), 11);
+    messages_.clear();
+    SetSpan(start, end);
+    report_->OnSearch();
+    ASSERT_EQ(messages_, std::vector<std::string>{text});
+    EXPECT_EQ(types_.back() & kMbIconError, kMbIconError);
+    EXPECT_EQ(report_->StatusText().toStdString(), text);
+    // Nothing of the earlier search stays under the new dates.
+    EXPECT_EQ(report_->Grid()->GetRowCount(), 1);
+    EXPECT_EQ(report_->Table().DataRows(), 0);
+    EXPECT_EQ(graph->Channel(0)->m_Samples[3], 0.0f);
+    EXPECT_LE(graph->m_dXMax, 1.0);
+    EXPECT_TRUE(noRose());
+    EXPECT_EQ(kept_.back().first, start);  // the span of the last attempt is kept
+    // A CSV saved now names the new span and holds no rows of the old one.
+    report_->OnCsv();
+    const std::string written = ReadAll(csv);
+    EXPECT_EQ(written.find(",90,E,5.0,"), std::string::npos) << written;
+    EXPECT_NE(written.find(FormatC("%04d.%02d.%02d", start.year, start.month, start.day)), std::string::npos)
+        << written;
+    SetSpan(At(2024, 3, 5), At(2024, 3, 5, 0, 0, 9));
+  }
+}
 
-  SetSpan(At(2024, 3, 5, 1, 0, 0), At(2024, 3, 5));
-  report_->OnSearch();
-  EXPECT_EQ(messages_.back(), "조회 구간 에러!");
-  EXPECT_EQ(report_->Grid()->GetRowCount(), 11);
-  EXPECT_EQ(report_->Grid()->GetItemText(1, 4), "5.0");
+TEST_F(ReportWindowTest, ASpanStartingBeforeTheFirstMonthFileShowsTheMonthsThatHoldData) {
+  files_.Fill(0, At(2024, 3, 1), 5, [](int64_t) { return Sample{180.0f, 7.5f}; });
+  Open(At(2024, 2, 29, 23, 59, 58), At(2024, 3, 1, 0, 0, 4));
+  EXPECT_TRUE(messages_.empty());
+  ASSERT_EQ(report_->Grid()->GetRowCount(), 8);
+  EXPECT_EQ(report_->Grid()->GetItemText(1, 4), "0.0");
+  EXPECT_EQ(report_->Grid()->GetItemText(3, 1), "2024.03.01 00:00:00");
+  EXPECT_EQ(report_->Grid()->GetItemText(3, 4), "7.5");
+  EXPECT_EQ(report_->Grid()->GetItemText(7, 4), "7.5");
 }
 
 TEST_F(ReportWindowTest, SixtyOneDaysMoveTheEndPickersAndGive86399Rows) {
@@ -123,7 +176,12 @@ TEST_F(ReportWindowTest, SixtyOneDaysMoveTheEndPickersAndGive86399Rows) {
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(report_->EndDate()->date(), QDate(2024, 5, 9));
   EXPECT_EQ(report_->EndTime()->time(), QTime(6, 30, 0));
-  EXPECT_EQ(settings_->reportEnd, At(2024, 5, 9, 6, 30, 0));
+  EXPECT_EQ(kept_.back().second, At(2024, 5, 9, 6, 30, 0));
+  // The window says the span was cut, and to what.
+  EXPECT_TRUE(report_->StatusText().startsWith("Span cut to 60 days: ends 2024-05-09 06:30:00."))
+      << report_->StatusText().toStdString();
+  EXPECT_TRUE(report_->StatusText().endsWith("86399 rows, one per 60 s"))
+      << report_->StatusText().toStdString();
   EXPECT_EQ(report_->Grid()->GetRowCount(), 86400);
   EXPECT_EQ(report_->Grid()->GetItemText(2, 1), "2024.03.10 06:31:00");
   // No May file: its rows are there, as zero records.

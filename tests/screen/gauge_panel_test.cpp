@@ -1,6 +1,6 @@
 // The gauge panel: its layout with and without a direction sensor, what the
-// averaging steps write into its boxes, the speed scale, and the split ratio
-// the splitter stores.
+// averaging steps write into its boxes, the speed scale, the needles of a stack
+// with nothing to show, and the split ratio the splitter hands out.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -26,9 +26,10 @@ class GaugePanelTest : public ::testing::Test {
     settings->stacks[0].directEnable = 1;
     settings->stacks[1].directEnable = 0;
     panel.SetSettings(*settings);
-    QObject::connect(&panel, &CGaugePanel::saveSettings, [this](int id, int code) {
-      EXPECT_EQ(id, CGaugePanel::kPanelId);
-      saves.push_back(code);
+    // The owner stores the ratio, as the station's runtime does.
+    QObject::connect(&panel, &CGaugePanel::splitRatioChanged, [this](double ratio) {
+      ratios.push_back(ratio);
+      settings->gaugeSplitRatio = ratio;
     });
   }
 
@@ -36,7 +37,7 @@ class GaugePanelTest : public ::testing::Test {
 
   std::unique_ptr<Settings> settings;
   CGaugePanel panel;
-  std::vector<int> saves;
+  std::vector<double> ratios;
 };
 
 TEST_F(GaugePanelTest, WithADirectionSensorBothDialsAndFourColumnsOfBoxes) {
@@ -126,15 +127,29 @@ TEST_F(GaugePanelTest, SplitterReleaseStoresTheRatioWithinThePanelClampedToTheBa
   panel.ShowStack(0);
   const int top = panel.mapToGlobal(QPoint(0, 0)).y();
   panel.OnSplitterMoved(CGaugePanel::kSplitterId, top + 640);
-  EXPECT_DOUBLE_EQ(settings->gaugeSplitRatio, 0.8);
-  EXPECT_EQ(saves, std::vector<int>{0});
+  EXPECT_EQ(ratios, std::vector<double>{0.8});
   EXPECT_EQ(panel.Splitter()->geometry().top(), 640);
   // Far above the band: clamped to H - H / 3.
   panel.OnSplitterMoved(CGaugePanel::kSplitterId, top - 5000);
-  EXPECT_DOUBLE_EQ(settings->gaugeSplitRatio, (800.0 - 800 / 3) / 800);
-  // Another splitter id saves nothing.
+  ASSERT_EQ(ratios.size(), 2u);
+  EXPECT_DOUBLE_EQ(ratios[1], (800.0 - 800 / 3) / 800);
+  // Another splitter id says nothing.
   panel.OnSplitterMoved(12345, top + 600);
-  EXPECT_EQ(saves.size(), 2u);
+  EXPECT_EQ(ratios.size(), 2u);
+}
+
+TEST_F(GaugePanelTest, NoNeedlesHidesBothPointersUntilTheNextReading) {
+  panel.ShowStack(0);
+  panel.Needles(200.0f, 25.0f);
+  EXPECT_TRUE(panel.ShowsNeedles());
+  panel.NoNeedles();
+  EXPECT_FALSE(panel.ShowsNeedles());
+  EXPECT_TRUE(panel.DirectionDial()->m_NoValue);
+  EXPECT_TRUE(panel.SpeedDial()->m_NoValue);
+  panel.Needles(90.0f, 3.0f);
+  EXPECT_TRUE(panel.ShowsNeedles());
+  EXPECT_FALSE(panel.DirectionDial()->m_NoValue);
+  EXPECT_FLOAT_EQ(panel.SpeedDial()->m_RawValue, 3.0f);
 }
 
 TEST_F(GaugePanelTest, AStoredRatioOutsideZeroAndOneReadsAsSevenTenths) {

@@ -1,6 +1,6 @@
 // The analog gauge: where values land on the dial, the ticks and labels of the
 // DIRECTION and SPEED dials, the zone colouring of the readout, the cached face,
-// and dials with a broken scale.
+// a dial with no value to show, and dials with a broken scale.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -191,6 +191,25 @@ TEST(GaugeReadout, DigitsLightUpInsideTheBoxOnly) {
   // Nothing green leaks above the box.
   for (int x = box.left(); x < box.right(); ++x) {
     EXPECT_LT(qGreen(frame.pixel(x, box.top() - 3)) - qRed(frame.pixel(x, box.top() - 3)), 40);
+  }
+}
+
+TEST(GaugeNoValue, NeitherDialDrawsAPointerOrDigitsOfTheValueItHeldUntilTheNextValue) {
+  for (auto* make : {&Speed, &Direction}) {
+    auto g = (*make)(200);
+    g->SetValue(10.0f);
+    const QImage ten = g->RenderFrame().copy();
+    g->SetNoValue();
+    const QImage none = g->RenderFrame().copy();
+    EXPECT_NE(none, ten) << g->Title().toStdString();
+    // The value held before does not show: both frames without a value are the same.
+    g->SetValue(40.0f);
+    const QImage forty = g->RenderFrame().copy();
+    g->SetNoValue();
+    EXPECT_EQ(g->RenderFrame(), none) << g->Title().toStdString();
+    g->SetValue(40.0f);
+    EXPECT_FALSE(g->m_NoValue);
+    EXPECT_EQ(g->RenderFrame(), forty) << g->Title().toStdString();
   }
 }
 
