@@ -30,6 +30,7 @@ class CLed;
 class CMultiButton;
 class CNexText;
 class CRecordingNotice;
+class CSettingsNotice;
 class StationRuntime;
 
 class CMainDlg : public QDialog {
@@ -97,6 +98,8 @@ class CMainDlg : public QDialog {
   CGaugePanel* GaugePanel() const { return m_pGaugePanel; }
   // The notice about recording (a full disk), hidden while recording is fine.
   CRecordingNotice* RecordingNotice() const { return m_pRecordingNotice; }
+  // The notice that the configuration file was missing or cut short, shown once.
+  CSettingsNotice* SettingsNotice() const { return m_pSettingsNotice; }
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -152,6 +155,7 @@ class CMainDlg : public QDialog {
   CDumpController* m_pDump = nullptr;
   CFirmwareController* m_pFirmware = nullptr;
   CRecordingNotice* m_pRecordingNotice = nullptr;
+  CSettingsNotice* m_pSettingsNotice = nullptr;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;
