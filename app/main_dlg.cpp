@@ -14,6 +14,7 @@
 
 #include "app/recording_notice.h"
 #include "app/test_mode_banner.h"
+#include "app/settings_notice.h"
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "dialogs/alarm_dlg.h"
@@ -127,6 +128,8 @@ void CMainDlg::Init() {
 
   m_pRecordingNotice = new CRecordingNotice(this);
   m_pTestModeBanner = new CTestModeBanner(this);
+  m_pSettingsNotice = new CSettingsNotice(this);
+  m_pSettingsNotice->ShowLoad(rt.settingsLoad());
 
   ConnectRuntime();
   // What the runtime said before the windows listened.
@@ -581,7 +584,13 @@ void CMainDlg::Layout() {
   // The notice sits in the bottom strip, on the line of the copyright and version
   // texts and between them.
   const int noticeTop = std::max(client.bottom() + 1 - 20 - 11, panel.bottom() + 1 + 2);
-  m_pRecordingNotice->Place(QRect(client.left() + client.width() / 5, noticeTop, client.width() * 3 / 5, 22));
+  const QRect strip(client.left() + client.width() / 5, noticeTop, client.width() * 3 / 5, 22);
+  // With both notices up, each takes half of the strip.
+  const bool both = !m_pSettingsNotice->isHidden() && !m_pRecordingNotice->isHidden();
+  const QRect left(strip.left(), strip.top(), strip.width() / 2 - 2, strip.height());
+  const QRect right(strip.left() + strip.width() / 2 + 2, strip.top(), strip.width() / 2 - 2, strip.height());
+  m_pRecordingNotice->Place(both ? right : strip);
+  m_pSettingsNotice->Place(both ? left : strip);
   update();
 }
 

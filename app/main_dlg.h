@@ -31,6 +31,7 @@ class CMultiButton;
 class CNexText;
 class CRecordingNotice;
 class CTestModeBanner;
+class CSettingsNotice;
 class StationRuntime;
 
 class CMainDlg : public QDialog {
@@ -102,6 +103,8 @@ class CMainDlg : public QDialog {
   CTestModeBanner* TestModeBanner() const { return m_pTestModeBanner; }
   // Ctrl+F2..F4 (1..3) and Ctrl+F5 (0): the runtime's mode, and the banner.
   void SetTestSpeedMode(int mode);
+  // The notice that the configuration file was missing or cut short, shown once.
+  CSettingsNotice* SettingsNotice() const { return m_pSettingsNotice; }
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -160,6 +163,7 @@ class CMainDlg : public QDialog {
   CFirmwareController* m_pFirmware = nullptr;
   CRecordingNotice* m_pRecordingNotice = nullptr;
   CTestModeBanner* m_pTestModeBanner = nullptr;
+  CSettingsNotice* m_pSettingsNotice = nullptr;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;

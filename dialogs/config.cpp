@@ -1,6 +1,7 @@
 #include "dialogs/config.h"
 
 #include <QColorDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <algorithm>
 
 #include "core/colour_math.h"
+#include "core/wav_format.h"
 #include "dialogs/calendar.h"
 #include "dialogs/colour_swatch.h"
 #include "dialogs/ip_address_edit.h"
@@ -374,7 +376,10 @@ void CConfig::ChooseSwatchColour(int id) {
 
 SoundPreview& CConfig::Preview() {
   if (m_Preview) return *m_Preview;
-  if (!m_OwnPreview) m_OwnPreview = new CSoundPreview(this);
+  if (!m_OwnPreview) {
+    m_OwnPreview = new CSoundPreview(this);
+    connect(m_OwnPreview, &CSoundPreview::cannotDecode, this, &CConfig::OnPreviewCannotDecode);
+  }
   return *m_OwnPreview;
 }
 
@@ -400,6 +405,32 @@ void CConfig::ChooseSound(int level) {
   QLineEdit* edit = m_SoundPaths[static_cast<size_t>(level)];
   SetTextKeepingIt(edit, path);
   Preview().PlayOnce(path);
+  // The alarm would play the built-in tone instead of a file the player cannot
+  // decode: say so now, rather than let the operator believe it is set.
+  const WavCheck check = CheckWavFile(QFile::encodeName(path).toStdString());
+  if (check) {
+    m_ToldUndecodable = path;
+    TellUndecodable(level, path, QString::fromStdString(check.reason));
+  }
+}
+
+void CConfig::TellUndecodable(int level, const QString& path, const QString& reason) {
+  const QString text = QStringLiteral("%1 Sound Path: the file %2 cannot be played (%3).\n\n"
+                                      "The built-in alarm tone will sound for this level instead.")
+                           .arg(LevelNames()[static_cast<size_t>(level)], path, reason);
+  AskMessageF(kMbOk | kMbIconWarning, "%s", text.toUtf8().constData());
+}
+
+void CConfig::OnPreviewCannotDecode(const QString& path) {
+  // A file whose header was already found wanting has been told about.
+  if (path == m_ToldUndecodable) return;
+  for (int level = 0; level < kConfigLevels; ++level) {
+    if (m_SoundPaths[static_cast<size_t>(level)]->text() == path) {
+      m_ToldUndecodable = path;
+      TellUndecodable(level, path, QStringLiteral("the player could not decode it"));
+      return;
+    }
+  }
 }
 
 void CConfig::FillGrid() {
@@ -436,6 +467,7 @@ ConfigForm CConfig::Form() const {
   form.windMaxSpeed = m_WindMaxSpeed->text();
   form.signalLampEnabled = m_LampEnable->isChecked();
   form.signalLampHostAddress = m_LampAddress->Address();
+  form.signalLampAddressValid = m_LampAddress->IsValid();
   form.soundInterval = m_SoundInterval->isChecked();
   for (size_t l = 0; l < kConfigLevels; ++l) {
     form.speeds[l] = m_Speeds[l]->text();
@@ -452,6 +484,10 @@ void CConfig::FocusField(const QString& field) {
   const std::pair<QString, QLineEdit*> edits[] = {
       {QStringLiteral("Program Title"), m_ProgramTitle},
       {QStringLiteral("Speed Unit"), m_SpeedUnit},
+      {QStringLiteral("Wind Max Speed"), m_WindMaxSpeed},
+      {QStringLiteral("Alarm Speed"), m_Speeds[kConfigAlarm]},
+      {QStringLiteral("Stop Speed"), m_Speeds[kConfigStop]},
+      {QStringLiteral("Trip Speed"), m_Speeds[kConfigTrip]},
       {QStringLiteral("Alarm Sound Path"), m_SoundPaths[kConfigAlarm]},
       {QStringLiteral("Stop Sound Path"), m_SoundPaths[kConfigStop]},
       {QStringLiteral("Trip Sound Path"), m_SoundPaths[kConfigTrip]},
@@ -463,9 +499,23 @@ void CConfig::FocusField(const QString& field) {
       return;
     }
   }
+  if (field == QStringLiteral("Signal Lamp IP Address")) {
+    for (int i = 0; i < 4; ++i) {
+      QLineEdit* part = m_LampAddress->field(i);
+      if (part->text().toUInt() > 255u) {
+        part->setFocus();
+        part->selectAll();
+        return;
+      }
+    }
+  }
   for (int i = 0; i < m_Grid->RowCount(); ++i) {
     if (field == QStringLiteral("Title of stack #%1").arg(i + 1)) {
       m_Grid->FocusCell(i, StackGrid::kColumnTitle);
+      return;
+    }
+    if (field == QStringLiteral("IP Address of stack #%1").arg(i + 1)) {
+      m_Grid->FocusCell(i, StackGrid::kColumnAddress);
       return;
     }
   }
@@ -475,15 +525,18 @@ void CConfig::accept() {
   // A cell still being edited in the stack grid commits when it loses the focus.
   if (QWidget* ok = Control(kIdOk)) ok->setFocus(Qt::OtherFocusReason);
   const ConfigForm form = Form();
-  if (const auto problem = FindTextProblem(form, *m_Settings)) {
+  // Nothing is applied while any field is refused: the operator mends it first.
+  if (const auto problem = FindFormProblem(form, *m_Settings)) {
     AskMessageF(kMbOk | kMbIconWarning, "%s", problem->Message().toUtf8().constData());
     FocusField(problem->field);
     return;
   }
-  // Warned, not refused: the station has always taken such levels.
+  // Warned, not refused: the station has always taken such levels, and the
+  // overview grows to show every stack.
   auto trial = std::make_unique<Settings>(*m_Settings);
   (void)ApplyForm(form, *trial);
-  const QStringList warnings = ThresholdWarnings(*trial);
+  QStringList warnings = ThresholdWarnings(*trial);
+  if (const QString grid = GridWarning(*trial); !grid.isEmpty()) warnings << grid;
   if (!warnings.isEmpty()) {
     const QString text = warnings.join(QStringLiteral("\n")) +
                          QStringLiteral("\n\nOK keeps these settings; Cancel returns to the dialog.");

@@ -110,7 +110,8 @@ class CConfig : public QDialog {
   int SwatchAt(const QPoint& pos) const;
   // What a click on the swatch does: the chooser, the setting, the repaint.
   void ChooseSwatchColour(int id);
-  // What the "..." button of a level does.
+  // What the "..." button of a level does: fills the path, previews the file,
+  // and says so when the file cannot be played (the built-in tone would sound).
   void ChooseSound(int level);
 
   // OK: takes every control into the copy and closes, or shows why a text
@@ -139,6 +140,8 @@ class CConfig : public QDialog {
   void OnStackCountChanged(int index);
   void FocusField(const QString& field);
   SoundPreview& Preview();
+  void TellUndecodable(int level, const QString& path, const QString& reason);
+  void OnPreviewCannotDecode(const QString& path);
 
   std::unique_ptr<Settings> m_Settings;
   QString m_Workdir;
@@ -169,6 +172,7 @@ class CConfig : public QDialog {
   std::function<void()> m_Help;
   CSoundPreview* m_OwnPreview = nullptr;  // child, made on first use
   SoundPreview* m_Preview = nullptr;      // not owned when set by SetSoundPreview
+  QString m_ToldUndecodable;              // the last file said not to decode
 };
 
 }  // namespace ws

@@ -92,19 +92,26 @@ QString ShowSpeed(double value) { return QString::fromStdString(FormatC("%3.1f",
 
 QString ShowWholeSpeed(double value) { return QString::fromStdString(FormatC("%1.0f", value)); }
 
-double ReadDecimal(const QString& text) {
-  // Only ASCII can be part of a number; anything else ends it, as it would there.
+std::optional<double> ParseDecimal(const QString& text) {
+  const QString trimmed = text.trimmed();
+  // Digits, sign, point and exponent only: no hexadecimal, "inf" or "nan"
+  // forms, no characters outside ASCII (full-width digits are not a number).
   std::string ascii;
-  for (QChar c : text) {
-    if (c.unicode() >= 0x80 || c.unicode() == 0) break;
-    ascii.push_back(static_cast<char>(c.unicode()));
+  for (QChar c : trimmed) {
+    const char16_t u = c.unicode();
+    const bool allowed = (u >= '0' && u <= '9') || u == '+' || u == '-' || u == '.' || u == 'e' || u == 'E';
+    if (!allowed) return std::nullopt;
+    ascii.push_back(static_cast<char>(u));
   }
-  const double value = strtod_l(ascii.c_str(), nullptr, CLocale());
-  return std::isfinite(value) ? value : 0.0;
+  if (ascii.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = strtod_l(ascii.c_str(), &end, CLocale());
+  if (end != ascii.c_str() + ascii.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
-uint32_t ReadAddress(const QString& text) {
-  return AddressFromText(text.trimmed().toStdString()).value_or(kBroadcastAddress);
+std::optional<uint32_t> ParseAddress(const QString& text) {
+  return AddressFromText(text.trimmed().toStdString());
 }
 
 std::optional<QString> TextProblem(const QString& text, size_t limit) {
@@ -132,18 +139,96 @@ std::optional<FieldProblem> FindTextProblem(const ConfigForm& form, const Settin
   return std::nullopt;
 }
 
+namespace {
+
+const std::array<QString, kConfigLevels>& SpeedNames() {
+  static const std::array<QString, kConfigLevels> names = {
+      QStringLiteral("Alarm Speed"), QStringLiteral("Stop Speed"), QStringLiteral("Trip Speed")};
+  return names;
+}
+
+// The stacks in use after OK: the grid rows up to the chosen count.
+size_t RowsInUse(const ConfigForm& form) {
+  const int count = form.stackCountIndex >= 0 ? form.stackCountIndex + 1 : static_cast<int>(form.rows.size());
+  return std::min(form.rows.size(), static_cast<size_t>(std::max(0, count)));
+}
+
+std::optional<FieldProblem> NotANumber(const QString& field, const QString& text) {
+  if (ParseDecimal(text)) return std::nullopt;
+  return FieldProblem{field, QStringLiteral("\"%1\" is not a number (a decimal number with a point is expected).")
+                                 .arg(text)};
+}
+
+std::optional<FieldProblem> RowAddressProblem(const ConfigForm& form, size_t i) {
+  if (ParseAddress(form.rows[i].address)) return std::nullopt;
+  return FieldProblem{QStringLiteral("IP Address of stack #%1").arg(i + 1),
+                      QStringLiteral("\"%1\" is not an IP address (four numbers of 0 to 255 with dots between).")
+                          .arg(form.rows[i].address)};
+}
+
+}  // namespace
+
+std::optional<FieldProblem> FindValueProblem(const ConfigForm& form) {
+  if (auto p = NotANumber(QStringLiteral("Wind Max Speed"), form.windMaxSpeed)) return p;
+  if (!form.signalLampAddressValid) {
+    return FieldProblem{QStringLiteral("Signal Lamp IP Address"),
+                        QStringLiteral("each of its four numbers must be 0 to 255.")};
+  }
+  for (size_t l = 0; l < kConfigLevels; ++l) {
+    if (auto p = NotANumber(SpeedNames()[l], form.speeds[l])) return p;
+  }
+  const size_t rows = RowsInUse(form);
+  for (size_t i = 0; i < rows; ++i) {
+    if (auto p = RowAddressProblem(form, i)) return p;
+  }
+  return std::nullopt;
+}
+
+std::optional<FieldProblem> FindFormProblem(const ConfigForm& form, const Settings& settings) {
+  // The dialog's order: title and unit, the numbers and the lamp, the sound
+  // paths, then the grid rows (title before address in each).
+  const std::vector<TextTarget> texts = TextTargets(form, settings);
+  auto textProblem = [&](size_t k) -> std::optional<FieldProblem> {
+    const TextTarget& t = texts[k];
+    if (FieldText(t.field) == *t.text) return std::nullopt;
+    if (auto reason = TextProblem(*t.text, t.limit)) return FieldProblem{t.name, *reason};
+    return std::nullopt;
+  };
+  constexpr size_t kHeadTexts = 2;   // Program Title, Speed Unit
+  constexpr size_t kSoundTexts = 3;  // the three sound paths
+  for (size_t k = 0; k < kHeadTexts; ++k) {
+    if (auto p = textProblem(k)) return p;
+  }
+  ConfigForm noRows = form;
+  noRows.rows.clear();
+  if (auto p = FindValueProblem(noRows)) return p;
+  for (size_t k = kHeadTexts; k < kHeadTexts + kSoundTexts; ++k) {
+    if (auto p = textProblem(k)) return p;
+  }
+  const size_t inUse = RowsInUse(form);
+  for (size_t i = 0; kHeadTexts + kSoundTexts + i < texts.size(); ++i) {
+    if (auto p = textProblem(kHeadTexts + kSoundTexts + i)) return p;
+    if (i < inUse) {
+      if (auto p = RowAddressProblem(form, i)) return p;
+    }
+  }
+  return std::nullopt;
+}
+
 void StoreRows(std::span<const ConfigStackRow> rows, Settings& s) {
   const size_t n = std::min(rows.size(), s.stacks.size());
   for (size_t i = 0; i < n; ++i) {
     StackSettings& stack = s.stacks[i];
     StoreText(stack.title, rows[i].title, kStackTitleLimit);
-    stack.loggerAddress = ReadAddress(rows[i].address);
+    // Only rows beyond the stack count can hold an address that does not
+    // parse (OK refuses it in the others): they keep the stored one.
+    if (const auto address = ParseAddress(rows[i].address)) stack.loggerAddress = *address;
     stack.directEnable = rows[i].directEnable ? 1 : 0;
   }
 }
 
 std::optional<FieldProblem> ApplyForm(const ConfigForm& form, Settings& s) {
-  if (auto problem = FindTextProblem(form, s)) return problem;
+  if (auto problem = FindFormProblem(form, s)) return problem;
 
   StoreText(s.programTitle, form.programTitle, kProgramTitleLimit);
   if (form.stackCountIndex >= 0 && form.stackCountIndex < kMaxStacks) s.stackCount = form.stackCountIndex + 1;
@@ -155,13 +240,13 @@ std::optional<FieldProblem> ApplyForm(const ConfigForm& form, Settings& s) {
   }
   StoreText(s.speedUnit, form.speedUnit, kSpeedUnitLimit);
   StackSettings& first = s.stacks[0];
-  first.windMaxSpeed = ReadDecimal(form.windMaxSpeed);
+  first.windMaxSpeed = *ParseDecimal(form.windMaxSpeed);
   s.signalLampEnabled = form.signalLampEnabled ? 1 : 0;
   s.signalLampAddress = AddressFromHostOrder(form.signalLampHostAddress);
   s.soundMode = form.soundInterval ? 0 : 1;
-  first.alarmSpeed = ReadDecimal(form.speeds[kConfigAlarm]);
-  first.stopSpeed = ReadDecimal(form.speeds[kConfigStop]);
-  first.tripSpeed = ReadDecimal(form.speeds[kConfigTrip]);
+  first.alarmSpeed = *ParseDecimal(form.speeds[kConfigAlarm]);
+  first.stopSpeed = *ParseDecimal(form.speeds[kConfigStop]);
+  first.tripSpeed = *ParseDecimal(form.speeds[kConfigTrip]);
   StoreText(s.alarmSoundPath, form.soundPaths[kConfigAlarm], kSoundPathLimit);
   StoreText(s.stopSoundPath, form.soundPaths[kConfigStop], kSoundPathLimit);
   StoreText(s.tripSoundPath, form.soundPaths[kConfigTrip], kSoundPathLimit);
@@ -190,6 +275,22 @@ QStringList ThresholdWarnings(const Settings& s) {
                 first.tripSpeed, first.windMaxSpeed));
   }
   return warnings;
+}
+
+QString GridWarning(const Settings& s) {
+  const int columns = std::max(1, s.gridColumns + 1);
+  const int rows = std::max(1, s.gridRows + 1);
+  const int cells = columns * rows;
+  if (s.stackCount <= cells) return {};
+  const int without = s.stackCount - cells;
+  const int grown = (s.stackCount + columns - 1) / columns;
+  return QStringLiteral("%1 stacks do not fit a grid of %2 x %3: %4 of them would have no tile. "
+                        "The overview adds rows (%2 x %5) so that every stack has a tile.")
+      .arg(s.stackCount)
+      .arg(columns)
+      .arg(rows)
+      .arg(without)
+      .arg(grown);
 }
 
 }  // namespace ws

@@ -56,6 +56,7 @@ struct ConfigForm {
   QString windMaxSpeed;
   bool signalLampEnabled = false;
   uint32_t signalLampHostAddress = 0;  // a << 24 | b << 16 | c << 8 | d
+  bool signalLampAddressValid = true;  // false: a field holds a number above 255
   bool soundInterval = false;          // "Interval" selected, else "Continue"
   std::array<QString, kConfigLevels> speeds;
   std::array<QString, kConfigLevels> soundPaths;
@@ -78,14 +79,15 @@ ConfigStackRow RowFromStack(const StackSettings& stack);
 QString ShowSpeed(double value);
 QString ShowWholeSpeed(double value);
 
-// The standard text-to-number conversion for decimals in the C locale (leading
-// blanks skipped, the leading number taken): text that is not a number, or a
-// number that is not finite, gives 0.
-double ReadDecimal(const QString& text);
+// A decimal number in the C locale (a point, never a comma), surrounding blanks
+// ignored; nullopt when the text is anything else ("abc", "", "12 m/s", "1,5")
+// or a number that is not finite ("inf", "NaN", "1e999"): such text is refused,
+// never stored as 0.
+std::optional<double> ParseDecimal(const QString& text);
 
-// A dotted IPv4 address (surrounding blanks ignored) as stored, or
-// 255.255.255.255 for text that is not one.
-uint32_t ReadAddress(const QString& text);
+// A dotted IPv4 address (surrounding blanks ignored) as stored, or nullopt for
+// text that is not one (an octet above 255 included).
+std::optional<uint32_t> ParseAddress(const QString& text);
 
 // Why `text` cannot be written into a field of `limit` bytes (terminator
 // included), or nullopt when it can: a character that code page 949 cannot hold
@@ -104,8 +106,18 @@ struct FieldProblem {
 // shows is always accepted (it is kept as stored).
 std::optional<FieldProblem> FindTextProblem(const ConfigForm& form, const Settings& settings);
 
+// The first number or address of the form that does not parse, in the order of
+// the dialog's controls, then the grid rows: the speeds, the lamp address and
+// the logger address of every stack in use (rows beyond the stack count that do
+// not parse keep their stored addresses).
+std::optional<FieldProblem> FindValueProblem(const ConfigForm& form);
+
+// The first problem of either kind, in the order of the dialog's controls.
+std::optional<FieldProblem> FindFormProblem(const ConfigForm& form, const Settings& settings);
+
 // Takes the whole form into `settings` as OK does. Refuses (and leaves
-// `settings` untouched) when FindTextProblem finds a text that does not fit.
+// `settings` untouched) when FindFormProblem finds a text that does not fit or
+// a value that does not parse.
 // Lists selecting nothing keep their stored values; a text equal to what its
 // field already shows keeps the field's bytes as they are.
 std::optional<FieldProblem> ApplyForm(const ConfigForm& form, Settings& settings);
@@ -117,5 +129,9 @@ void StoreRows(std::span<const ConfigStackRow> rows, Settings& settings);
 // stack record: Alarm, Stop and Trip not strictly ascending, Trip above the
 // gauge's full scale. Empty when all is well.
 QStringList ThresholdWarnings(const Settings& settings);
+
+// A warning when the overview grid has fewer cells than there are stacks (the
+// overview then adds rows so that every stack keeps a tile), or an empty text.
+QString GridWarning(const Settings& settings);
 
 }  // namespace ws

@@ -13,8 +13,9 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(0);
-  // 0..255 only: a larger number cannot be typed, rather than being cut to 255.
-  const QRegularExpression threeDigits(QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[0-9]{1,2})?"));
+  // Any three digits: a digit refused while typing would leave another number
+  // ("300" becoming "30") without a word; IsValid tells instead.
+  const QRegularExpression threeDigits(QStringLiteral("[0-9]{0,3}"));
   for (size_t i = 0; i < m_Fields.size(); ++i) {
     auto* field = new QLineEdit(this);
     field->setValidator(new QRegularExpressionValidator(threeDigits, field));
@@ -54,6 +55,11 @@ uint32_t CIpAddressEdit::Address() const {
     host = host << 8 | part;
   }
   return host;
+}
+
+bool CIpAddressEdit::IsValid() const {
+  return std::all_of(m_Fields.begin(), m_Fields.end(),
+                     [](const QLineEdit* field) { return field->text().toUInt() <= 255u; });
 }
 
 bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,8 @@
 // CIpAddressEdit, the four-field IPv4 editor of the configuration dialog: four
-// boxes of 0..255 separated by dots. A blank field reads as 0 and a number
-// above 255 cannot be typed; '.' or a third digit moves on to the next field.
+// boxes of up to three digits separated by dots. A blank field reads as 0; a
+// number above 255 stays as typed and makes the address invalid (the dialog
+// refuses it on OK rather than keeping some other number); '.' or a third
+// digit moves on to the next field.
 #pragma once
 
 #include <QFrame>
@@ -19,7 +21,9 @@ class CIpAddressEdit : public QFrame {
 
   // The address in host order: a << 24 | b << 16 | c << 8 | d for a.b.c.d.
   void SetAddress(uint32_t host);
-  uint32_t Address() const;
+  uint32_t Address() const;  // fields above 255 read as 255
+  // False while a field holds a number above 255.
+  bool IsValid() const;
 
   QLineEdit* field(int i) const { return m_Fields[static_cast<size_t>(i)]; }
 

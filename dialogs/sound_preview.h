@@ -20,8 +20,8 @@ class SoundPreview {
   virtual void Stop() = 0;
 };
 
-// The preview through its own QSoundEffect. Without an audio device, or with a
-// file it cannot play, it stays silent.
+// The preview through its own QSoundEffect. Without an audio device it stays
+// silent; a file the player cannot decode is reported through cannotDecode.
 class CSoundPreview final : public QObject, public SoundPreview {
   Q_OBJECT
 
@@ -32,8 +32,13 @@ class CSoundPreview final : public QObject, public SoundPreview {
   void PlayOnce(const QString& path) override;
   void Stop() override;
 
+ signals:
+  // The player could not load or decode the file being previewed.
+  void cannotDecode(const QString& path);
+
  private:
   QSoundEffect* m_Effect = nullptr;  // child, made on first use
+  QString m_Path;                    // the file being previewed
 };
 
 }  // namespace ws

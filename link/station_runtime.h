@@ -23,6 +23,7 @@
 #include "core/recorder.h"
 #include "core/reply_assembler.h"
 #include "core/settings.h"
+#include "core/settings_file.h"
 #include "core/statistics_cascade.h"
 #include "link/alarm_sound.h"
 #include "link/nex_sock.h"
@@ -174,6 +175,7 @@ class StationRuntime final : public QObject {
   // The recording state and the notice text last sent with recordingStateChanged.
   RecordingState recordingState() const { return m_RecordingState; }
   const QString& recordingNotice() const { return m_RecordingNotice; }
+  const SettingsFile::LoadResult& settingsLoad() const { return m_SettingsLoad; }  // what Start found
 
  signals:
   // Timer 1: the clock text.
@@ -276,6 +278,7 @@ class StationRuntime final : public QObject {
   bool m_Started = false;
   bool m_Running = false;
   bool m_KeepSettingsFile = false;
+  SettingsFile::LoadResult m_SettingsLoad{};
 
   std::unique_ptr<Sender> m_Sender;
   std::unique_ptr<AlarmBridge> m_AlarmBridge;

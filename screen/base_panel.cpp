@@ -80,13 +80,27 @@ void CBasePanel::SetSettings(const Settings& settings) {
   Refresh();
 }
 
+int CBasePanel::GridColumns() const {
+  // The grid sizes come from the configuration file: never divide by zero.
+  return m_pSettings ? std::max(1, static_cast<int>(m_pSettings->gridColumns) + 1) : 1;
+}
+
+int CBasePanel::GridRows() const {
+  if (!m_pSettings) return 1;
+  const int configured = std::max(1, static_cast<int>(m_pSettings->gridRows) + 1);
+  // A stack without a cell would still alarm with no tile to open it by: the
+  // grid takes as many more rows as the stacks need.
+  const int columns = GridColumns();
+  const int needed = (TileCount() + columns - 1) / columns;
+  return std::max(configured, needed);
+}
+
 void CBasePanel::Layout() {
   if (!m_pSettings) return;
   const int w = width();
   const int h = height();
-  // The grid sizes come from the configuration file: never divide by zero.
-  const int columns = std::max(1, static_cast<int>(m_pSettings->gridColumns) + 1);
-  const int rows = std::max(1, static_cast<int>(m_pSettings->gridRows) + 1);
+  const int columns = GridColumns();
+  const int rows = GridRows();
   const int cw = w / columns;
   const int ch = h / rows;
   const int gx = (cw / columns) / 2;

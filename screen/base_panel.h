@@ -1,7 +1,9 @@
 // CBasePanel, the overview of all stacks: one CIndicator tile per stack in a
 // grid of gridColumns + 1 columns and gridRows + 1 rows, in stack order, each
 // showing the stack's speed coloured by its state, or dashes while its logger
-// is silent. A click on a tile asks the main window to open that stack.
+// is silent. A click on a tile asks the main window to open that stack. When
+// the grid has fewer cells than there are stacks it takes more rows, so that
+// every stack has a tile.
 #pragma once
 
 #include <QRect>
@@ -48,6 +50,10 @@ class CBasePanel : public QWidget {
   int State(int stack) const;
   // The rectangle each tile got at the last layout.
   QRect TileRect(int stack) const;
+  // The grid as laid out: the configured columns, and the configured rows or
+  // as many as the stacks need, whichever is more.
+  int GridColumns() const;
+  int GridRows() const;
 
  signals:
   // Message 0x480: show stack `stack`.

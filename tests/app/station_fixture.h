@@ -60,6 +60,7 @@ class StationFixture : public ::testing::Test {
       edit(*settings);
       ASSERT_TRUE(file.Save(*settings).ok());
     }
+    if (beforeWindow) beforeWindow();
     window = std::make_unique<CMainDlg>(dir.path(), clock);
     window->Init();
     window->resize(1600, 900);
@@ -102,6 +103,8 @@ class StationFixture : public ::testing::Test {
   std::unique_ptr<CMainDlg> window;
   std::vector<QString> messages;
   std::function<int(int, const QString&)> answer;
+  // Runs after the configuration is written, before the window starts.
+  std::function<void()> beforeWindow;
 };
 
 }  // namespace ws::test

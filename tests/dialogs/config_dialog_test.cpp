@@ -14,6 +14,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "dialogs/ip_address_edit.h"
 #include "dialogs/sound_preview.h"
 #include "link/station_runtime.h"
+#include "support/wav_files.h"
 #include "widgets/message_helpers.h"
 
 namespace ws {
@@ -154,8 +156,8 @@ TEST_F(ConfigDialogTest, MaxNumberRebuildKeepsEditsAndShowsStoredRowsOfNewStacks
 TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   settings->stackCount = 2;
   CConfig& d = Open();
-  Type(CConfig::kIdAlarmSpeed, "abc");
-  Type(CConfig::kIdStopSpeed, "41.5 m/s");
+  Type(CConfig::kIdAlarmSpeed, "29.5");
+  Type(CConfig::kIdStopSpeed, " 41.5 ");  // blanks around a number are no matter
   Type(CConfig::kIdTripSpeed, "52.5");
   Type(CConfig::kIdWindMaxSpeed, "70");
   Get<QComboBox>(CConfig::kIdGridColumns)->setCurrentIndex(4);  // "X" shows "5"
@@ -163,14 +165,14 @@ TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   Get<QRadioButton>(CConfig::kIdSoundContinue)->setChecked(true);
   Get<QCheckBox>(CConfig::kIdLampEnable)->setChecked(true);
   Get<CIpAddressEdit>(CConfig::kIdLampAddress)->SetAddress(0x0A000063);  // 10.0.0.99
-  d.SetGridRow(0, {"ONE", "not an address", false});
+  d.SetGridRow(0, {"ONE", " 10.0.0.1", false});
   d.SetGridRow(1, {"TWO", "172.16.0.9", true});
-  answer = kIdOk;  // Alarm 0 < Stop < Trip: ascending, no warning
+  answer = kIdOk;  // ascending, and 2 stacks fit 5 x 1: no warning
   Press(CConfig::kIdOk);
   ASSERT_EQ(d.result(), QDialog::Accepted);
   EXPECT_TRUE(messages.empty());
   const Settings& out = d.settings();
-  EXPECT_EQ(out.stacks[0].alarmSpeed, 0.0);
+  EXPECT_EQ(out.stacks[0].alarmSpeed, 29.5);
   EXPECT_EQ(out.stacks[0].stopSpeed, 41.5);
   EXPECT_EQ(out.stacks[0].tripSpeed, 52.5);
   EXPECT_EQ(out.stacks[0].windMaxSpeed, 70.0);
@@ -179,22 +181,138 @@ TEST_F(ConfigDialogTest, OkReadsNumbersListsAndAddressesAsStored) {
   EXPECT_EQ(out.soundMode, 1);
   EXPECT_EQ(out.signalLampEnabled, 1);
   EXPECT_EQ(AddressToText(out.signalLampAddress), "10.0.0.99");
-  EXPECT_EQ(out.stacks[0].loggerAddress, kBroadcastAddress);
+  EXPECT_EQ(AddressToText(out.stacks[0].loggerAddress), "10.0.0.1");
   EXPECT_EQ(AddressToText(out.stacks[1].loggerAddress), "172.16.0.9");
   // The speeds live in the first record only; the others keep theirs.
   EXPECT_EQ(out.stacks[1].alarmSpeed, 30.0);
   EXPECT_EQ(out.stacks[1].stopSpeed, 40.0);
 }
 
-TEST_F(ConfigDialogTest, LampAddressFieldsTakeOnly0To255AndBlankReadsAsZero) {
+// Each value that does not parse is refused on OK: the message names its field,
+// the dialog stays open, and nothing at all is applied; mended, OK goes through.
+TEST_F(ConfigDialogTest, ValuesThatDoNotParseAreRefusedNamingTheFieldAndApplyingNothing) {
+  settings->stackCount = 3;
+  settings->stacks[2].loggerAddress = *AddressFromText("10.0.0.3");
+  struct Case {
+    const char* field;
+    std::function<void(CConfig&)> spoil;
+  };
+  const Case cases[] = {
+      {"Alarm Speed", [this](CConfig&) { Type(CConfig::kIdAlarmSpeed, "abc"); }},
+      {"Alarm Speed", [this](CConfig&) { Get<QLineEdit>(CConfig::kIdAlarmSpeed)->clear(); }},
+      {"Stop Speed", [this](CConfig&) { Type(CConfig::kIdStopSpeed, "41,5"); }},
+      {"Trip Speed", [this](CConfig&) { Type(CConfig::kIdTripSpeed, "inf"); }},
+      {"Trip Speed", [this](CConfig&) { Type(CConfig::kIdTripSpeed, "1e999"); }},
+      {"Wind Max Speed", [this](CConfig&) { Type(CConfig::kIdWindMaxSpeed, "NaN"); }},
+      {"Wind Max Speed", [this](CConfig&) { Type(CConfig::kIdWindMaxSpeed, "60 m/s"); }},
+      {"IP Address of stack #3", [](CConfig& d) { d.SetGridRow(2, {"STACK #3", "10.0.0.300", false}); }},
+      {"IP Address of stack #1", [](CConfig& d) { d.SetGridRow(0, {"STACK #1", "", false}); }},
+      {"Signal Lamp IP Address",
+       [this](CConfig&) {
+         QLineEdit* octet = Get<CIpAddressEdit>(CConfig::kIdLampAddress)->field(2);
+         octet->selectAll();
+         QTest::keyClicks(octet, "300");
+       }},
+  };
+  for (const Case& c : cases) {
+    messages.clear();
+    CConfig& d = Open();
+    Type(CConfig::kIdProgramTitle, "CHANGED TOO");  // a good edit is not applied either
+    c.spoil(d);
+    Press(CConfig::kIdOk);
+    EXPECT_TRUE(d.isVisible()) << c.field;
+    EXPECT_NE(d.result(), QDialog::Accepted) << c.field;
+    ASSERT_EQ(messages.size(), 1u) << c.field;
+    EXPECT_TRUE(messages[0].startsWith(QString::fromLatin1(c.field) + ": ")) << messages[0].toStdString();
+    EXPECT_EQ(d.settings(), *settings) << c.field;
+    dialog.reset();
+  }
+  // A row beyond the stack count is not in use: its text keeps the stored address.
+  CConfig& d = Open();
+  Get<QComboBox>(CConfig::kIdStackCount)->setCurrentIndex(3);
+  d.SetGridRow(3, {"STACK #4", "not yet", false});
+  Get<QComboBox>(CConfig::kIdStackCount)->setCurrentIndex(2);
+  messages.clear();
+  Press(CConfig::kIdOk);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(d.settings().stacks[3].loggerAddress, settings->stacks[3].loggerAddress);
+}
+
+TEST_F(ConfigDialogTest, LampAddressFieldsShowWhatIsTypedAndBlankReadsAsZero) {
   Open();
   CIpAddressEdit* lamp = Get<CIpAddressEdit>(CConfig::kIdLampAddress);
   for (int i = 0; i < 4; ++i) lamp->field(i)->clear();
   QTest::keyClicks(lamp->field(0), "10");
-  QTest::keyClicks(lamp->field(1), "256");  // the 6 is refused
+  QTest::keyClicks(lamp->field(1), "2x5");  // digits only
   QTest::keyClicks(lamp->field(3), "7");    // field 2 stays blank
   EXPECT_EQ(lamp->field(1)->text(), "25");
+  EXPECT_TRUE(lamp->IsValid());
   EXPECT_EQ(lamp->Address(), 0x0A190007u);  // 10.25.0.7
+  // A number above 255 stays as typed, never cut to another one.
+  lamp->field(1)->clear();
+  QTest::keyClicks(lamp->field(1), "300");
+  EXPECT_EQ(lamp->field(1)->text(), "300");
+  EXPECT_FALSE(lamp->IsValid());
+}
+
+TEST_F(ConfigDialogTest, MoreStacksThanGridCellsAreWarnedAboutNamingHowManyWouldHaveNoTile) {
+  settings->stackCount = 12;
+  CConfig& d = Open();
+  Get<QComboBox>(CConfig::kIdGridColumns)->setCurrentIndex(2);  // 3
+  Get<QComboBox>(CConfig::kIdGridRows)->setCurrentIndex(1);     // 2
+  answer = kIdCancel;  // back to the dialog
+  Press(CConfig::kIdOk);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].contains("12 stacks do not fit a grid of 3 x 2: 6 of them would have no tile"))
+      << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains("3 x 4"));
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.settings(), *settings);
+  answer = kIdOk;  // keep them: the overview grows
+  Press(CConfig::kIdOk);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(d.settings().gridColumns, 2);
+  EXPECT_EQ(d.settings().gridRows, 1);
+  // Twelve fit 3 x 4 without a word.
+  messages.clear();
+  dialog.reset();
+  CConfig& again = Open();
+  Get<QComboBox>(CConfig::kIdGridColumns)->setCurrentIndex(2);
+  Get<QComboBox>(CConfig::kIdGridRows)->setCurrentIndex(3);
+  Press(CConfig::kIdOk);
+  EXPECT_EQ(again.result(), QDialog::Accepted);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ConfigDialogTest, AChosenSoundThatDoesNotDecodeIsToldWithTheBuiltInToneToPlay) {
+  QTemporaryDir sounds;
+  ASSERT_TRUE(sounds.isValid());
+  const QString adpcm = sounds.filePath(QStringLiteral("adpcm.wav"));
+  const QString cut = sounds.filePath(QStringLiteral("cut.wav"));
+  const QString good = sounds.filePath(QStringLiteral("good.wav"));
+  test::WriteWav(adpcm.toStdString(), {.format = 2, .bits = 4});
+  test::WriteWav(cut.toStdString(), {.dataBytes = 8000, .writtenBytes = 100});
+  test::WriteWav(good.toStdString(), {});
+  CConfig& d = Open();
+  QString chosen = adpcm;
+  d.SetFileChooser([&](const QString&) { return chosen; });
+  Press(CConfig::kIdAlarmBrowse);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].startsWith("Alarm Sound Path: ")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains(adpcm));
+  EXPECT_TRUE(messages[0].contains("ADPCM"));
+  EXPECT_TRUE(messages[0].contains("built-in alarm tone"));
+  EXPECT_EQ(Get<QLineEdit>(CConfig::kIdAlarmSound)->text(), adpcm);  // kept: the operator may mend the file
+  chosen = cut;
+  Press(CConfig::kIdTripBrowse);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_TRUE(messages[1].startsWith("Trip Sound Path: ")) << messages[1].toStdString();
+  EXPECT_TRUE(messages[1].contains("cut short"));
+  chosen = good;
+  Press(CConfig::kIdStopBrowse);
+  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(preview.played, (std::vector<QString>{adpcm, cut, good}));
 }
 
 TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAsHandedIn) {

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,20 +30,21 @@ class CommaLocale {
   bool m_Active = false;
 };
 
-TEST(ConfigFormTest, DecimalsAreReadAsTheStandardConversionDoesInTheCLocale) {
+TEST(ConfigFormTest, DecimalsAreNumbersInTheCLocaleAndAnythingElseIsNoNumber) {
   CommaLocale comma;
-  EXPECT_DOUBLE_EQ(ReadDecimal("35.5"), 35.5);
-  EXPECT_DOUBLE_EQ(ReadDecimal("  12.25 m/s"), 12.25);  // the leading number
-  EXPECT_DOUBLE_EQ(ReadDecimal("1,5"), 1.0);            // a comma ends the number
-  EXPECT_DOUBLE_EQ(ReadDecimal("+7"), 7.0);
-  EXPECT_DOUBLE_EQ(ReadDecimal("-3.5"), -3.5);
-  EXPECT_DOUBLE_EQ(ReadDecimal("abc"), 0.0);
-  EXPECT_DOUBLE_EQ(ReadDecimal(""), 0.0);
-  EXPECT_DOUBLE_EQ(ReadDecimal(QString::fromUtf8("３０")), 0.0);  // full-width digits are not a number
+  EXPECT_EQ(ParseDecimal("35.5"), 35.5);
+  EXPECT_EQ(ParseDecimal("  12.25 "), 12.25);  // blanks around it
+  EXPECT_EQ(ParseDecimal("+7"), 7.0);
+  EXPECT_EQ(ParseDecimal("-3.5"), -3.5);
+  EXPECT_EQ(ParseDecimal("4e1"), 40.0);
+  EXPECT_EQ(ParseDecimal(".5"), 0.5);
+  // Text that is not wholly a number is no number, never 0 or its leading part.
+  for (const char* bad : {"abc", "", "   ", "12.25 m/s", "1,5", "0x10", "1.2.3", "-", "e5", "3 0"}) {
+    EXPECT_FALSE(ParseDecimal(QString::fromLatin1(bad))) << bad;
+  }
+  EXPECT_FALSE(ParseDecimal(QString::fromUtf8("３０")));  // full-width digits are not a number
   // Numbers that are not finite count as no number.
-  EXPECT_DOUBLE_EQ(ReadDecimal("inf"), 0.0);
-  EXPECT_DOUBLE_EQ(ReadDecimal("NaN"), 0.0);
-  EXPECT_DOUBLE_EQ(ReadDecimal("1e999"), 0.0);
+  for (const char* bad : {"inf", "-Infinity", "NaN", "1e999", "-1e999"}) EXPECT_FALSE(ParseDecimal(bad)) << bad;
   // And shown with a point whatever the desktop's locale.
   EXPECT_EQ(ShowSpeed(30.0), "30.0");
   EXPECT_EQ(ShowSpeed(5.25), "5.2");
@@ -50,13 +52,47 @@ TEST(ConfigFormTest, DecimalsAreReadAsTheStandardConversionDoesInTheCLocale) {
   if (!comma.active()) GTEST_SKIP() << "no de_DE.UTF-8 locale: the comma case ran in the C locale";
 }
 
-TEST(ConfigFormTest, AddressesThatAreNotDottedDecimalStoreTheBroadcastAddress) {
-  EXPECT_EQ(AddressToText(ReadAddress("192.168.0.7")), "192.168.0.7");
-  EXPECT_EQ(AddressToText(ReadAddress(" 10.0.0.1 ")), "10.0.0.1");
-  EXPECT_EQ(ReadAddress("0.0.0.0"), 0u);
-  for (const char* bad : {"", "10.0.0", "10.0.0.256", "host", "1.2.3.4.5", "1..2.3"}) {
-    EXPECT_EQ(ReadAddress(bad), kBroadcastAddress) << bad;
+TEST(ConfigFormTest, AddressesAreFourOctetsOf0To255AndAnythingElseIsNoAddress) {
+  EXPECT_EQ(AddressToText(*ParseAddress("192.168.0.7")), "192.168.0.7");
+  EXPECT_EQ(AddressToText(*ParseAddress(" 10.0.0.1 ")), "10.0.0.1");
+  EXPECT_EQ(ParseAddress("0.0.0.0"), 0u);
+  EXPECT_EQ(ParseAddress("255.255.255.255"), kBroadcastAddress);
+  for (const char* bad : {"", "10.0.0", "10.0.0.256", "10.300.0.1", "host", "1.2.3.4.5", "1..2.3", "0010.0.0.1"}) {
+    EXPECT_FALSE(ParseAddress(bad)) << bad;
   }
+}
+
+TEST(ConfigFormTest, AValueThatDoesNotParseLeavesTheWholeRecordUntouched) {
+  auto s = std::make_unique<Settings>();
+  s->stackCount = 2;
+  const auto before = std::make_unique<Settings>(*s);
+  const ConfigForm good = FormFromSettings(*s);
+  struct Case {
+    const char* field;
+    std::function<void(ConfigForm&)> spoil;
+  };
+  const Case cases[] = {
+      {"Wind Max Speed", [](ConfigForm& f) { f.windMaxSpeed = "sixty"; }},
+      {"Signal Lamp IP Address", [](ConfigForm& f) { f.signalLampAddressValid = false; }},
+      {"Alarm Speed", [](ConfigForm& f) { f.speeds[kConfigAlarm] = "abc"; }},
+      {"Stop Speed", [](ConfigForm& f) { f.speeds[kConfigStop] = "nan"; }},
+      {"Trip Speed", [](ConfigForm& f) { f.speeds[kConfigTrip] = "1e400"; }},
+      {"IP Address of stack #2", [](ConfigForm& f) { f.rows[1].address = "10.0.0.300"; }},
+  };
+  for (const Case& c : cases) {
+    ConfigForm form = good;
+    form.programTitle = "NEW TITLE";
+    c.spoil(form);
+    const auto problem = ApplyForm(form, *s);
+    ASSERT_TRUE(problem) << c.field;
+    EXPECT_EQ(problem->field, c.field);
+    EXPECT_EQ(*s, *before) << c.field;
+  }
+  // Two at once: the first in the dialog's order is named.
+  ConfigForm form = good;
+  form.rows[0].address = "x";
+  form.speeds[kConfigTrip] = "x";
+  EXPECT_EQ(FindFormProblem(form, *s)->field, "Trip Speed");
 }
 
 TEST(ConfigFormTest, TextLimitsCountCodePage949BytesWithTheTerminator) {

@@ -47,21 +47,44 @@ TEST_F(BasePanelTest, SevenStacksOnFiveBySixFillTheFirstRowAndTwoOfTheSecond) {
   EXPECT_EQ(panel.Tile(6)->geometry(), panel.TileRect(6));
 }
 
-TEST_F(BasePanelTest, StacksBeyondTheGridAreNeverPlaced) {
-  Load(40, 4, 5);
-  ASSERT_EQ(panel.TileCount(), 40);
-  EXPECT_FALSE(panel.TileRect(29).isEmpty());
-  for (int k = 30; k < 40; ++k) {
-    EXPECT_TRUE(panel.TileRect(k).isEmpty()) << k;
-    EXPECT_TRUE(panel.Tile(k)->geometry().isEmpty()) << k;
+// More stacks than cells: the grid takes more rows, so that every stack has a
+// tile of its own, in view, that opens it.
+TEST_F(BasePanelTest, TwelveStacksOnAThreeByTwoGridEachGetATileThatOpensThem) {
+  Load(12, 2, 1);
+  panel.show();
+  ASSERT_EQ(panel.TileCount(), 12);
+  EXPECT_EQ(panel.GridColumns(), 3);
+  EXPECT_EQ(panel.GridRows(), 4);
+  // 600 / 3 = 200 wide cells, 600 / 4 = 150 high; gaps (200 / 3) / 2 = 33, (150 / 4) / 2 = 18.
+  EXPECT_EQ(panel.TileRect(0), QRect(16, 0, 167, 132));
+  EXPECT_EQ(panel.TileRect(11), QRect(416, 450, 167, 132));
+  for (int k = 0; k < 12; ++k) {
+    const QRect place = panel.TileRect(k);
+    ASSERT_FALSE(place.isEmpty()) << k;
+    EXPECT_TRUE(panel.rect().contains(place)) << k;
+    EXPECT_EQ(panel.Tile(k)->geometry(), place) << k;
+    for (int other = 0; other < k; ++other) EXPECT_FALSE(place.intersects(panel.TileRect(other))) << k;
+    // What is under the tile's centre is that tile, and a click there opens its stack.
+    QWidget* under = panel.childAt(place.center());
+    ASSERT_NE(under, nullptr) << k;
+    EXPECT_TRUE(under == panel.Tile(k) || panel.Tile(k)->isAncestorOf(under)) << k;
+    const QPointF at(place.width() / 2, place.height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, panel.Tile(k)->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel.Tile(k), &press);
+    ASSERT_FALSE(shown.empty()) << k;
+    EXPECT_EQ(shown.back(), k);
   }
+  EXPECT_EQ(shown.size(), 12u);
+  // A grid with room to spare keeps its configured size.
+  Load(12, 4, 5);
+  EXPECT_EQ(panel.GridRows(), 6);
 }
 
 TEST_F(BasePanelTest, AGridSizeBelowOneCountsAsOne) {
   // A configuration file may hold -1 (or worse) in either field.
-  Load(3, -1, -128);
+  Load(1, -1, -128);
   EXPECT_EQ(panel.TileRect(0), QRect(150, 0, 300, 300));
-  EXPECT_TRUE(panel.TileRect(1).isEmpty());
 }
 
 TEST_F(BasePanelTest, TileColourFollowsTheStateThroughTheBodyColourRule) {
