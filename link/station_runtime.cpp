@@ -93,24 +93,24 @@ class StationRuntime::AlarmBridge final : public AlarmSink {
 class StationRuntime::BlockWriter final : public DumpSink {
  public:
   explicit BlockWriter(StationRuntime& rt) : m_rt(rt) {}
-  void WriteBlock(int stack, const DumpBlock& block) override {
-    std::array<Sample, kBlockSamples> samples;
-    for (size_t k = 0; k < samples.size(); ++k) {
-      samples[k] = Sample{block.samples[k].direction, block.samples[k].speed};
-    }
-    const SystemTime& t = block.start;
-    const RecordStatus status =
-        m_rt.m_Recorder->WriteBlock(stack, t.year, t.month, t.day, t.hour, t.minute, samples);
+  bool WriteBlock(int stack, const DumpBlock& block) override {
+    const RecordStatus status = m_rt.m_Recorder->WriteBlock(stack, block);
     if (!IsUsable(status)) {
+      m_failure = ToString(status);
       qCWarning(lcLink) << "dump block of stack" << stack + 1 << "not written:" << ToString(status);
-    } else if (status != RecordStatus::kOk) {
+      return false;
+    }
+    if (status != RecordStatus::kOk) {
       qCWarning(lcLink) << "dump block of stack" << stack + 1 << "written, but its file was"
                         << ToString(status);
     }
+    return true;
   }
+  std::string FailureText() const override { return m_failure; }
 
  private:
   StationRuntime& m_rt;
+  std::string m_failure;
 };
 
 StationRuntime::StationRuntime(QString workdir, const Clock& clock, QObject* parent)
@@ -470,6 +470,10 @@ void StationRuntime::HandleDumpReply(int i, std::span<const uint8_t> reply) {
     case DumpReply::kTimedOut:
       m_Timer10.stop();
       emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
+      return;
+    case DumpReply::kWriteFailed:
+      m_Timer10.stop();
+      emit dumpFinished(static_cast<int>(DumpEnd::kWriteFailed));
       return;
   }
 }

@@ -39,7 +39,10 @@ class NullSender final : public LinkSender {
 
 class NullSink final : public DumpSink {
  public:
-  void WriteBlock(int, const DumpBlock& block) override { benchmark::DoNotOptimize(&block); }
+  bool WriteBlock(int, const DumpBlock& block) override {
+    benchmark::DoNotOptimize(&block);
+    return true;
+  }
 };
 
 void BM_DecodeLiveReply(benchmark::State& state) {

@@ -107,7 +107,7 @@ class CheckingSink final : public ws::DumpSink {
   int blocks = 0;
   ws::SystemTime date;
 
-  void WriteBlock(int stack, const ws::DumpBlock& block) override {
+  bool WriteBlock(int stack, const ws::DumpBlock& block) override {
     FUZZ_CHECK(stack == 0);
     // Blocks arrive in the day's order, one each, never a duplicate.
     const ws::BlockTime expected = ws::BlockStart(blocks);
@@ -123,8 +123,11 @@ class CheckingSink final : public ws::DumpSink {
       FUZZ_CHECK(std::isfinite(s.direction) && std::isfinite(s.speed));
       FUZZ_CHECK(s.direction >= 0.0f && s.direction <= 6553.5f);
       FUZZ_CHECK(s.speed >= 0.0f && s.speed <= 6553.5f);
+      // An unknown sample carries nothing: 0 where the logger had no value.
+      FUZZ_CHECK(s.known || s.direction == 0.0f || s.speed == 0.0f);
     }
     ++blocks;
+    return true;
   }
 };
 
