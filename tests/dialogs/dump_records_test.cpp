@@ -60,5 +60,23 @@ TEST_F(DumpRecordsTest, RefusedWritesStopTheDumpAndAreReportedAsFailed) {
   EXPECT_TRUE(dumpEnabled.back());
 }
 
+TEST_F(DumpRecordsTest, FillHolesStopsAtTheFirstRefusedWriteAndTellsTheTotals) {
+  StartSite(1, 70);
+  // Two past months, neither the one being recorded.
+  const SystemTime first = DaysAgo(75);
+  const SystemTime second = DaysAgo(40);
+  std::filesystem::create_directories(RecordFilePath(dir.path().toStdString(), 0, second.year, second.month));
+  ASSERT_TRUE(dump->FillHoles(0, {first, second}));
+  ASSERT_TRUE(WaitFor([&] { return !dump->Busy(); }, 40000));
+  EXPECT_EQ(dump->fillHoles().run().LastEnd(), FillHolesEnd::kWriteFailed);
+  EXPECT_FALSE(progress->isVisible());
+  ASSERT_TRUE(WaitFor([&] { return !messages.empty(); }, 2000));
+  EXPECT_EQ(messages[0].text, QStringLiteral("Dump stopped: a block could not be written.\n"
+                                             "STACK #1: 288 blocks stored, 1 failed (month file not found), "
+                                             "1 of 2 days complete."));
+  EXPECT_EQ(messages[0].type & 0xF0, kMbIconError);
+  EXPECT_EQ(Count(0, Request(second, 0, 5)), 0);
+}
+
 }  // namespace
 }  // namespace ws::test
