@@ -313,6 +313,9 @@ class StackHarness {
         FUZZ_CHECK(!dump_.Running());
         repeatAt_.reset();
         break;
+      case ws::DumpReply::kWriteFailed:
+        FUZZ_CHECK(false);  // this sink stores every block
+        break;
     }
   }
 
