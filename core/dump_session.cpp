@@ -34,6 +34,8 @@ DumpStart DumpSession::Start(int stack, const SystemTime& date) {
   date_.day = date.day;
   blockCounter_ = 0;
   blocksStored_ = 0;
+  blocksFailed_ = 0;
+  failureText_.clear();
   lastEnd_.reset();
   lastProgressMs_ = WallMs(clock_.Now());
   SendRequest();
@@ -62,7 +64,14 @@ DumpReply DumpSession::OnBlockReply(int stack, std::span<const uint8_t> reply) {
     }
     const std::optional<DumpBlock> block = DecodeBlockReply(reply, date_, clock_.Now());
     if (block) {
-      sink_.WriteBlock(stack_, *block);
+      if (!sink_.WriteBlock(stack_, *block)) {
+        // A disk that refused one block refuses the next: stop rather than fetch a
+        // day that cannot be kept.
+        ++blocksFailed_;
+        failureText_ = sink_.FailureText();
+        Finish(DumpEnd::kWriteFailed);
+        return DumpReply::kWriteFailed;
+      }
       ++blockCounter_;
       ++blocksStored_;
       lastProgressMs_ = WallMs(clock_.Now());

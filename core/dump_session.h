@@ -17,6 +17,7 @@ namespace ws {
 
 inline constexpr const char* kInvalidDateText = "Invalid DATE!";
 inline constexpr const char* kDumpTimedOutText = "Dump Time Out!";
+inline constexpr const char* kDumpWriteFailedText = "Dump stopped: a block could not be written.";
 
 // A day can be dumped when the whole hours from its 00:00 to today's 00:00
 // are 0..4391: today and the 182 days before it. Invalid dates are refused.
@@ -27,12 +28,15 @@ inline constexpr int64_t kDumpRangeHours = 4392;
 class DumpSink {
  public:
   virtual ~DumpSink() = default;
-  // True when the block was written.
+  // True when the block is stored. A false return stops the dump.
   virtual bool WriteBlock(int stack, const DumpBlock& block) = 0;
+  // Why the last WriteBlock failed, for the operator ("no space left on the disk").
+  virtual std::string FailureText() const { return "write failed"; }
 };
 
 enum class DumpStart { kStarted, kInvalidDate, kBusy };
-enum class DumpEnd { kCompleted, kAbandoned, kTimedOut };
+// kWriteFailed: a block could not be stored; the dump stopped there.
+enum class DumpEnd { kCompleted, kAbandoned, kTimedOut, kWriteFailed };
 
 // What a reply did; the caller runs the timers accordingly.
 enum class DumpReply {
@@ -43,6 +47,8 @@ enum class DumpReply {
   kAdvanced,    // block written and the next one requested; restart the repeat
   kCompleted,   // the day is done: stop the repeat, start the stack's poll timer
   kTimedOut,    // no accepted block for 30 s: stop the repeat, show kDumpTimedOutText
+  kWriteFailed, // the sink could not store the block: the dump has ended (kWriteFailed);
+                // stop the repeat, show kDumpWriteFailedText with FailureText()
 };
 
 enum class DumpRepeat { kIdle, kResent, kTimedOut };
@@ -74,8 +80,12 @@ class DumpSession {
   int Stack() const { return stack_; }
   const SystemTime& Date() const { return date_; }
   // Blocks written by the running dump, or by the last one once it has ended
-  // (they stay written whatever ended it).
+  // (they stay written whatever ended it). Only blocks the sink stored count.
   int BlocksStored() const { return blocksStored_; }
+  // Blocks the sink refused in the running or last dump (0 or 1: the first stops
+  // it), and the sink's reason for the last refusal ("" when none).
+  int BlocksFailed() const { return blocksFailed_; }
+  const std::string& FailureText() const { return failureText_; }
   // Percentage for the progress bar: counter * 100 / 288 (0 when idle).
   int Progress() const;
   const std::string& RequestText() const { return request_; }
@@ -92,6 +102,8 @@ class DumpSession {
   int blockCounter_ = -1;
   int stack_ = -1;
   int blocksStored_ = 0;
+  int blocksFailed_ = 0;
+  std::string failureText_;
   SystemTime date_;
   std::string request_;
   int64_t lastProgressMs_ = 0;

@@ -73,10 +73,12 @@ std::optional<DumpBlock> DecodeBlockReply(std::span<const uint8_t> reply, const 
   // Samples stamped after this second lie in the future and are stored as 0/0.
   const int64_t futureFrom = CivilSeconds(now) - CivilSeconds(block.start) + 1;
   for (int k = 0; k < kBlockSamples; ++k) {
-    if (k >= futureFrom) break;  // the rest stay 0/0
+    if (k >= futureFrom) break;  // the rest stay 0/0, unknown
     const size_t at = kBlockSamplesOffset + static_cast<size_t>(k) * kBlockSampleSize;
-    block.samples[static_cast<size_t>(k)] = {Tenths(ReadU16BE(reply, at)),
-                                             Tenths(ReadU16BE(reply, at + 2))};
+    const uint16_t direction = ReadU16BE(reply, at);
+    const uint16_t speed = ReadU16BE(reply, at + 2);
+    block.samples[static_cast<size_t>(k)] = {Tenths(direction), Tenths(speed),
+                                             direction != kBlockNoValue && speed != kBlockNoValue};
   }
   return block;
 }

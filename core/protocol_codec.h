@@ -65,6 +65,9 @@ struct LiveValues {
 struct DumpSample {
   float direction = 0.0f;
   float speed = 0.0f;
+  // The logger sent both values for this second, and the second is not in the
+  // future. An unknown sample never replaces a recorded one (MergeRecordBlock).
+  bool known = false;
 };
 
 // One decoded five-minute block, ready for the record file: `start` is the
@@ -93,8 +96,8 @@ struct BlockTime {
 [[nodiscard]] bool IsValidBlockTime(BlockTime t);
 
 // Decodes an "R002:" block of 1209 bytes or more for the day `date` (year,
-// month, day used). Missing values (0xFFFF) and samples later than `now` come
-// out as 0/0. nullopt when the reply is short, not "R002:", or its hour/minute
+// month, day used). A missing value (0xFFFF) comes out as 0 and leaves its sample
+// unknown; samples later than `now` come out as 0/0, unknown. nullopt when the reply is short, not "R002:", or its hour/minute
 // is broken.
 [[nodiscard]] std::optional<DumpBlock> DecodeBlockReply(std::span<const uint8_t> reply,
                                                         const SystemTime& date,

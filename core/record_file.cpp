@@ -163,26 +163,52 @@ RecordStatus EnsureMonthFiles(std::string_view workdir, int stackCount, int year
   return worst;
 }
 
-RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year, int month,
-                              int day, int hour, int minute, std::span<const Sample> samples) {
+// The checks and the opening shared by WriteRecordBlock and MergeRecordBlock.
+static RecordStatus OpenBlockTarget(std::string_view workdir, int stackIndex, int year,
+                                    int month, int day, int hour, int minute, size_t samples,
+                                    RecordFile& file, int64_t& slot, RecordStatus& made) {
   if (!ValidMonthFile(stackIndex, year, month)) return RecordStatus::kInvalidArgument;
   if (day < 1 || day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 ||
-      minute > 59 || samples.empty()) {
+      minute > 59 || samples == 0) {
     return RecordStatus::kInvalidArgument;
   }
-  const int64_t slot = record::SlotOf(day, hour, minute, 0);
-  if (slot + static_cast<int64_t>(samples.size()) * kSampleSize > kFileSize) {
+  slot = record::SlotOf(day, hour, minute, 0);
+  if (slot + static_cast<int64_t>(samples) * kSampleSize > kFileSize) {
     return RecordStatus::kOutOfRange;
   }
-  const RecordStatus made = EnsureMonthFileAt(workdir, stackIndex, year, month);
+  made = EnsureMonthFileAt(workdir, stackIndex, year, month);
   if (!IsUsable(made)) return made;
+  return file.Open(workdir, stackIndex, year, month, RecordFile::Access::kReadWrite);
+}
+
+RecordStatus WriteRecordBlock(std::string_view workdir, int stackIndex, int year, int month,
+                              int day, int hour, int minute, std::span<const Sample> samples) {
   RecordFile file;
-  if (const RecordStatus s = file.Open(workdir, stackIndex, year, month,
-                                       RecordFile::Access::kReadWrite);
+  int64_t slot = 0;
+  RecordStatus made = RecordStatus::kOk;
+  if (const RecordStatus s = OpenBlockTarget(workdir, stackIndex, year, month, day, hour, minute,
+                                             samples.size(), file, slot, made);
       s != RecordStatus::kOk) {
     return s;
   }
   return Worse(made, file.WriteSamples(slot, samples));
+}
+
+RecordStatus MergeRecordBlock(std::string_view workdir, int stackIndex, int year, int month,
+                              int day, int hour, int minute, std::span<const Sample> samples,
+                              std::span<const bool> known) {
+  if (known.size() != samples.size() || samples.size() > static_cast<size_t>(kBlockSamples)) {
+    return RecordStatus::kInvalidArgument;
+  }
+  RecordFile file;
+  int64_t slot = 0;
+  RecordStatus made = RecordStatus::kOk;
+  if (const RecordStatus s = OpenBlockTarget(workdir, stackIndex, year, month, day, hour, minute,
+                                             samples.size(), file, slot, made);
+      s != RecordStatus::kOk) {
+    return s;
+  }
+  return Worse(made, file.MergeSamples(slot, samples, known));
 }
 
 RecordStatus ReadRecordSamples(std::string_view workdir, int stackIndex, int year, int month,
@@ -197,6 +223,34 @@ RecordStatus ReadRecordSamples(std::string_view workdir, int stackIndex, int yea
   if (!n) return ValidSlot(slot) ? RecordStatus::kIoError : RecordStatus::kInvalidArgument;
   if (stored != nullptr) *stored = *n;
   return RecordStatus::kOk;
+}
+
+int OpenRegularRecordFile(const char* path, int flags, RecordStatus* status) {
+  RecordStatus outcome = RecordStatus::kOk;
+  // O_NONBLOCK: opening a FIFO or a device must not wait for its other end. A regular
+  // file ignores the flag for reads and writes.
+  int fd = -1;
+  do {
+    fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    const int error = errno;
+    struct stat st {};
+    // ENXIO (a FIFO without a reader), EISDIR and the like: something other than a
+    // regular file is in the file's place.
+    const bool irregular = ::stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+    outcome = error == ENOENT || error == ENOTDIR || irregular ? RecordStatus::kNotFound
+                                                                : FromErrno(error);
+  } else {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      fd = -1;
+      outcome = RecordStatus::kNotFound;
+    }
+  }
+  if (status != nullptr) *status = outcome;
+  return fd;
 }
 
 RecordFile::~RecordFile() { Close(); }
@@ -229,12 +283,10 @@ RecordStatus RecordFile::Open(std::string_view workdir, int stackIndex, int year
   if (!FormatRecordPath(path, workdir, stackIndex, year, month)) {
     return RecordStatus::kInvalidArgument;
   }
-  const int flags = (access == Access::kReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
-  int fd = -1;
-  do {
-    fd = ::open(path.data(), flags);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno == ENOENT ? RecordStatus::kNotFound : FromErrno(errno);
+  RecordStatus status = RecordStatus::kOk;
+  const int fd = OpenRegularRecordFile(path.data(), access == Access::kReadWrite ? O_RDWR : O_RDONLY,
+                                       &status);
+  if (fd < 0) return status;
   fd_ = fd;
   year_ = year;
   month_ = month;
@@ -273,6 +325,27 @@ RecordStatus RecordFile::WriteSamples(int64_t slot, std::span<const Sample> samp
     done += count;
   }
   return RecordStatus::kOk;
+}
+
+RecordStatus RecordFile::MergeSamples(int64_t slot, std::span<const Sample> samples,
+                                      std::span<const bool> known) {
+  if (fd_ < 0) return RecordStatus::kIoError;
+  if (!ValidSlot(slot) || known.size() != samples.size() ||
+      samples.size() > static_cast<size_t>(kBlockSamples)) {
+    return RecordStatus::kInvalidArgument;
+  }
+  if (slot > kFileSize || static_cast<int64_t>(samples.size()) > (kFileSize - slot) / kSampleSize) {
+    return RecordStatus::kOutOfRange;
+  }
+  std::array<uint8_t, record::kBlockBytes> buffer{};
+  const size_t bytes = samples.size() * kSampleSize;
+  // Past the end of a short file the slots hold nothing (the buffer's zeros).
+  if (ReadUpTo(fd_, buffer.data(), bytes, slot) < 0) return FromErrno(errno);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    uint8_t* at = buffer.data() + i * kSampleSize;
+    if (known[i] || !HoldsData(record::DecodeSample(at))) record::EncodeSample(samples[i], at);
+  }
+  return WriteAll(fd_, buffer.data(), bytes, slot);
 }
 
 std::optional<int64_t> RecordFile::ReadSamples(int64_t slot, std::span<Sample> out) const {

@@ -60,6 +60,27 @@ std::string RecordFilePath(std::string_view workdir, int stackIndex, int year, i
                                             int month, int day, int hour, int minute,
                                             std::span<const Sample> samples);
 
+// WriteRecordBlock for a block fetched from a logger, merged with what the file holds:
+// sample k goes into its slot when known[k] (the logger had a value for that second),
+// or when the slot holds nothing (0/0); a slot that holds data keeps it where the
+// logger has none. At most kBlockSamples samples, with one `known` flag each; the
+// slots are read and written back in one read and one write.
+[[nodiscard]] RecordStatus MergeRecordBlock(std::string_view workdir, int stackIndex, int year,
+                                            int month, int day, int hour, int minute,
+                                            std::span<const Sample> samples,
+                                            std::span<const bool> known);
+
+// True when a slot's sample is data rather than "nothing here": anything but 0/0
+// (negative zero counts as zero; NaN counts as data).
+constexpr bool HoldsData(const Sample& s) { return !(s.direction == 0.0f && s.speed == 0.0f); }
+
+// Opens the month file at `path` (O_RDONLY or O_RDWR in `flags`; O_NONBLOCK and
+// O_CLOEXEC are added) without ever blocking: anything that is not a regular file
+// (a FIFO, a directory, a device) is closed again and reads as missing. Returns the
+// descriptor, or -1 with *status (when given) kNotFound for a missing or irregular
+// file and kIoError/kNoSpace for other refusals.
+[[nodiscard]] int OpenRegularRecordFile(const char* path, int flags, RecordStatus* status = nullptr);
+
 // Reads out.size() samples starting at a slot (a byte offset, multiple of kSampleSize)
 // of a month file. Samples the file does not hold (a short or missing tail, slots past
 // kFileSize) read as 0/0; bytes beyond kFileSize are never read. *stored, when given,
@@ -83,8 +104,9 @@ class RecordFile {
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
 
-  // Opens an existing month file (never creates it: see EnsureMonthFile). Any file
-  // held before is closed first.
+  // Opens an existing month file (never creates it: see EnsureMonthFile), through
+  // OpenRegularRecordFile: never blocks, and anything but a regular file is kNotFound.
+  // Any file held before is closed first.
   [[nodiscard]] RecordStatus Open(std::string_view workdir, int stackIndex, int year, int month,
                                   Access access);
   void Close();
@@ -100,6 +122,10 @@ class RecordFile {
   // Consecutive samples from a slot; up to kBlockSamples go out in one write. Nothing
   // is written when the samples would cross kFileSize.
   [[nodiscard]] RecordStatus WriteSamples(int64_t slot, std::span<const Sample> samples);
+  // Up to kBlockSamples samples from a slot, merged as MergeRecordBlock says: one read
+  // of the slots, one write back. known.size() must equal samples.size().
+  [[nodiscard]] RecordStatus MergeSamples(int64_t slot, std::span<const Sample> samples,
+                                          std::span<const bool> known);
 
   // Reads samples from a slot as ReadRecordSamples does; returns how many came from
   // the file, or nothing on a read error or a bad slot.

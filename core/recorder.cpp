@@ -122,9 +122,16 @@ RecordStatus Recorder::LastStatus(int stackIndex) const {
   return lastStatus_[static_cast<size_t>(stackIndex)];
 }
 
-RecordStatus Recorder::WriteBlock(int stackIndex, int year, int month, int day, int hour,
-                                  int minute, std::span<const Sample> samples) const {
-  return WriteRecordBlock(workdir_, stackIndex, year, month, day, hour, minute, samples);
+RecordStatus Recorder::WriteBlock(int stackIndex, const DumpBlock& block) const {
+  std::array<Sample, kBlockSamples> samples;
+  std::array<bool, kBlockSamples> known;
+  for (size_t k = 0; k < samples.size(); ++k) {
+    samples[k] = Sample{block.samples[k].direction, block.samples[k].speed};
+    known[k] = block.samples[k].known;
+  }
+  const SystemTime& t = block.start;
+  return MergeRecordBlock(workdir_, stackIndex, t.year, t.month, t.day, t.hour, t.minute, samples,
+                          known);
 }
 
 const RecordFile& Recorder::file(int stackIndex) const {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "core/protocol_codec.h"
 #include "core/record_file.h"
 #include "core/record_layout.h"
 #include "core/system_time.h"
@@ -61,10 +62,11 @@ class Recorder {
   [[nodiscard]] RecordStatus RecordStack(int stackIndex, const SystemTime& now,
                                          const Sample& sample);
 
-  // Writes a dumped block into the stack's file of the given month (see
-  // WriteRecordBlock); the recording handles stay open and untouched.
-  [[nodiscard]] RecordStatus WriteBlock(int stackIndex, int year, int month, int day, int hour,
-                                        int minute, std::span<const Sample> samples) const;
+  // Merges a dumped block into the stack's file of the block's month (see
+  // MergeRecordBlock): the logger's known samples fill their slots, its missing and
+  // future ones never erase a recorded second. The recording handles stay open and
+  // untouched.
+  [[nodiscard]] RecordStatus WriteBlock(int stackIndex, const DumpBlock& block) const;
 
   // How recording stands over stacks 0..stackCount()-1, for the station to report
   // a full disk once rather than every tick.

@@ -89,7 +89,8 @@ SpanSummary SummarizeSpan(std::string_view workdir, int stackIndex, const System
     const std::string path = t.year >= 1 && t.year <= 9999
                                  ? RecordFilePath(workdir, stackIndex, t.year, t.month)
                                  : std::string();
-    int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Anything but a regular file reads as a missing month (and never blocks).
+    int fd = path.empty() ? -1 : OpenRegularRecordFile(path.c_str(), O_RDONLY);
     int64_t offset = record::SlotOf(t.day, t.hour, t.minute, t.second);
     while (now < stop) {
       const int64_t count = std::min(kChunk, stop - now);

@@ -45,10 +45,14 @@ CDumpController::CDumpController(StationRuntime& runtime, CProgress& progress, Q
       m_Runtime(runtime),
       m_Progress(progress),
       m_DialogParent(dialogParent),
-      m_Cache(std::make_shared<HoleMapCache>(runtime.workdir().toStdString())) {
+      m_Cache(std::make_shared<HoleMapCache>(runtime.workdir().toStdString())),
+      m_Fill(runtime) {
   m_Pool.setMaxThreadCount(1);
-  connect(&m_Runtime, &StationRuntime::dumpProgress, this, &CDumpController::OnProgress);
-  connect(&m_Runtime, &StationRuntime::dumpFinished, this, &CDumpController::OnFinished);
+  // MAIN or EXIT between two days: the run belongs to the stack view.
+  m_Fill.SetMayContinue([this] { return m_Runtime.Running() && m_Runtime.selectedStack() >= 0; });
+  connect(&m_Fill, &FillHolesDriver::dayStarted, this, &CDumpController::ShowProgress);
+  connect(&m_Fill, &FillHolesDriver::progress, &m_Progress, &CProgress::SetPos);
+  connect(&m_Fill, &FillHolesDriver::finished, this, &CDumpController::OnRunFinished);
   connect(&m_Progress, &CProgress::cancelled, this, &CDumpController::Cancel);
 }
 
@@ -65,18 +69,7 @@ bool CDumpController::DumpEnabled() const {
 
 std::vector<SystemTime> CDumpController::DaysToFill(const std::vector<DayShare>& window,
                                                     const SystemTime& today) {
-  std::vector<SystemTime> days;
-  const int64_t todayNumber = DaysFromCivil(today.year, today.month, today.day);
-  for (const DayShare& d : window) {
-    if (DaysFromCivil(d.year, d.month, d.day) >= todayNumber) continue;
-    if (d.Coverage() == DayCoverage::kFull) continue;
-    SystemTime t;
-    t.year = static_cast<uint16_t>(d.year);
-    t.month = static_cast<uint16_t>(d.month);
-    t.day = static_cast<uint16_t>(d.day);
-    days.push_back(t);
-  }
-  return days;
+  return FillHolesRun::DaysToFill(window, today);
 }
 
 void CDumpController::Dump(int stack) {
@@ -131,106 +124,45 @@ bool CDumpController::FillHoles(int stack, std::vector<SystemTime> days) {
       m_Runtime.DumpRunning()) {
     return false;
   }
-  m_Run = Run{};
-  m_Run.stack = stack;
-  m_Run.days = std::move(days);
-  m_Run.active = true;
   m_LastMessage.clear();
-  if (!StartNextDay()) {
-    m_Run = Run{};
-    return false;
-  }
+  if (!m_Fill.Start(stack, std::move(days))) return false;
   emit dumpEnabledChanged(false);
   return true;
 }
 
-bool CDumpController::StartNextDay() {
-  while (m_Run.next < m_Run.days.size()) {
-    switch (m_Runtime.StartDump(m_Run.stack, m_Run.days[m_Run.next])) {
-      case DumpStart::kStarted:
-        ShowProgress();
-        return true;
-      case DumpStart::kInvalidDate:
-        // A long run may pass midnight: the oldest day falls out of reach.
-        ++m_Run.next;
-        continue;
-      case DumpStart::kBusy:
-        return false;
-    }
-  }
-  return false;
-}
+void CDumpController::Cancel() { m_Fill.Cancel(); }
 
-void CDumpController::Cancel() {
-  if (!m_Run.active) return;
-  m_Run.cancelled = true;
-  if (m_Runtime.DumpRunning()) {
-    m_Runtime.AbandonDump();  // OnFinished ends the run
-  } else {
-    // Between two days of a run: the last day's blocks are counted already.
-    EndRun(EndText(QStringLiteral("Dump cancelled.")));
-  }
-}
-
-void CDumpController::Abandon() {
-  if (!m_Run.active) return;
-  if (m_Runtime.DumpRunning()) {
-    m_Runtime.AbandonDump();  // OnFinished ends the run quietly
-  } else {
-    EndRun(QString());
-  }
-}
+void CDumpController::Abandon() { m_Fill.Abandon(); }
 
 QString CDumpController::EndText(const QString& head) const {
-  QString text = QStringLiteral("%1\n%2: %3 blocks stored").arg(head, StackName(m_Run.stack)).arg(m_Run.blocks);
-  if (m_Run.days.size() > 1) {
-    text += QStringLiteral(", %1 of %2 days complete").arg(m_Run.completedDays).arg(m_Run.days.size());
-  }
-  return text + QLatin1Char('.');
+  return QStringLiteral("%1\n%2: %3")
+      .arg(head, StackName(m_Fill.run().stack()), QString::fromStdString(FillHolesSummary(m_Fill.run().totals())));
 }
 
-void CDumpController::OnProgress(int percent) {
-  if (!m_Run.active || m_Run.days.empty()) return;
-  const auto n = static_cast<int>(m_Run.days.size());
-  const int done = static_cast<int>(m_Run.next);
-  m_Progress.SetPos((done * 100 + percent) / n);
-}
-
-void CDumpController::OnFinished(int end) {
-  if (!m_Run.active) return;
-  m_Run.blocks += m_Runtime.dump().BlocksStored();
-  switch (static_cast<DumpEnd>(end)) {
-    case DumpEnd::kCompleted:
-      ++m_Run.completedDays;
-      ++m_Run.next;
-      if (m_Run.next < m_Run.days.size()) {
-        // The next day starts from the event loop, outside the runtime's reply handling.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-              if (!m_Run.active) return;
-              // MAIN or EXIT came in between: the run belongs to the stack view.
-              if (!m_Runtime.Running() || m_Runtime.selectedStack() < 0 || !StartNextDay()) {
-                EndRun(QString());
-              }
-            },
-            Qt::QueuedConnection);
-        return;
-      }
-      EndRun(m_Run.days.size() > 1 ? EndText(QStringLiteral("Fill holes done.")) : QString());
+void CDumpController::OnRunFinished() {
+  const FillHolesRun& run = m_Fill.run();
+  switch (run.LastEnd().value_or(FillHolesEnd::kAbandoned)) {
+    case FillHolesEnd::kDone:
+      // A single chosen day says nothing when it is done.
+      EndRun(run.DayCount() > 1 ? EndText(QStringLiteral("Fill holes done.")) : QString());
       return;
-    case DumpEnd::kTimedOut:
+    case FillHolesEnd::kCancelled:
+      EndRun(EndText(QStringLiteral("Dump cancelled.")));
+      return;
+    case FillHolesEnd::kAbandoned:
+      // MAIN, EXIT and a rebuild end quietly.
+      EndRun(QString());
+      return;
+    case FillHolesEnd::kTimedOut:
       EndRun(EndText(QString::fromLatin1(kDumpTimedOutText)), kMbIconWarning);
       return;
-    case DumpEnd::kAbandoned:
-      // MAIN, EXIT and a rebuild end quietly; Cancel tells what was kept.
-      EndRun(m_Run.cancelled ? EndText(QStringLiteral("Dump cancelled.")) : QString());
+    case FillHolesEnd::kWriteFailed:
+      EndRun(EndText(QString::fromLatin1(kDumpWriteFailedText)), kMbIconError);
       return;
   }
 }
 
 void CDumpController::EndRun(const QString& message, int icon) {
-  m_Run.active = false;
   HideProgress();
   emit dumpEnabledChanged(DumpEnabled());
   emit runFinished();
@@ -246,12 +178,12 @@ void CDumpController::EndRun(const QString& message, int icon) {
 }
 
 void CDumpController::ShowProgress() {
-  const SystemTime& day = m_Run.days[m_Run.next];
-  QString text = QStringLiteral("%1: %2").arg(StackName(m_Run.stack), DayText(day));
-  if (m_Run.days.size() > 1) text += QStringLiteral(", day %1 of %2").arg(m_Run.next + 1).arg(m_Run.days.size());
+  const FillHolesRun& run = m_Fill.run();
+  QString text = QStringLiteral("%1: %2").arg(StackName(run.stack()), DayText(run.Day()));
+  if (run.DayCount() > 1) text += QStringLiteral(", day %1 of %2").arg(run.DayIndex() + 1).arg(run.DayCount());
   m_Progress.SetText(text);
   m_Progress.SetCancelVisible(true);
-  m_Progress.SetPos(static_cast<int>(m_Run.next * 100 / m_Run.days.size()));
+  m_Progress.SetPos(run.Progress(0));
   if (!m_Progress.isVisible()) m_Progress.Show();
 }
 

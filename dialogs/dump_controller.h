@@ -1,8 +1,8 @@
 // What the operator sees of a day dump: the DUMP command's calendar with the
 // hole map of the selected stack, the progress window with Cancel, the end
 // messages, and "Fill holes", which dumps every incomplete day of the calendar
-// one after another. The exchange itself is the runtime's; this class only
-// shows what its signals say and calls its operations.
+// one after another. The exchange is the runtime's and the run of days the
+// FillHolesDriver's; this class only shows what they report and calls them.
 #pragma once
 
 #include <QObject>
@@ -15,6 +15,7 @@
 
 #include "core/hole_map.h"
 #include "core/system_time.h"
+#include "link/fill_holes_driver.h"
 #include "widgets/message_helpers.h"
 
 class QWidget;
@@ -54,13 +55,15 @@ class CDumpController : public QObject {
   void Abandon();
 
   // True from the start of a dump (or a run of them) to its end.
-  bool Busy() const { return m_Run.active; }
+  bool Busy() const { return m_Fill.Active(); }
   // Whether the DUMP command is available now: a stack is shown and no dump runs.
   bool DumpEnabled() const;
 
   // The days of the last hole map that "Fill holes" would dump: before today
-  // and below 100 %, oldest first.
+  // and below 100 %, oldest first (FillHolesRun::DaysToFill).
   static std::vector<SystemTime> DaysToFill(const std::vector<DayShare>& window, const SystemTime& today);
+  // The run of days, for tests.
+  const FillHolesDriver& fillHoles() const { return m_Fill; }
 
   // The calendar while it is open (tests drive it), else null.
   CCalendar* calendar() const;
@@ -81,24 +84,12 @@ class CDumpController : public QObject {
   void runFinished();
 
  private:
-  struct Run {
-    bool active = false;
-    bool cancelled = false;
-    int stack = -1;
-    std::vector<SystemTime> days;
-    size_t next = 0;      // index in days of the dump running now
-    int blocks = 0;       // blocks stored by the finished days of the run
-    int completedDays = 0;
-  };
-
   void LoadHoleMap(int stack);
   void ShowHoleMap(int stack, const SystemTime& today, std::vector<DayShare> window);
-  bool StartNextDay();
-  void OnProgress(int percent);
-  void OnFinished(int end);
+  void OnRunFinished();
   // Ends the run; a non-empty message is shown afterwards with `icon`.
   void EndRun(const QString& message, int icon = kMbIconInformation);
-  // "<head>\n<stack>: <n> blocks stored[, <k> of <m> days complete]."
+  // "<head>\n<stack>: <n> blocks stored[, <f> failed (<why>)][, <k> of <m> days complete]."
   QString EndText(const QString& head) const;
   void ShowProgress();
   void HideProgress();
@@ -113,7 +104,7 @@ class CDumpController : public QObject {
   std::vector<DayShare> m_HoleMap;
   int m_HoleMapStack = -1;
   unsigned m_HoleMapRequest = 0;
-  Run m_Run;
+  FillHolesDriver m_Fill;
   bool m_LastEnabled = false;
   QString m_LastMessage;
   QThreadPool m_Pool;  // one reader of the record files at a time

@@ -42,9 +42,11 @@ class StationRuntime::BlockWriter final : public DumpSink {
   // True when the recorder wrote the block (a file made without its space
   // reserved still took it).
   bool WriteBlock(int stack, const DumpBlock& block) override;
+  std::string FailureText() const override { return m_failure; }
 
  private:
   StationRuntime& m_rt;
+  std::string m_failure;
 };
 
 }  // namespace ws

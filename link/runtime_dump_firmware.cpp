@@ -10,14 +10,9 @@
 namespace ws {
 
 bool StationRuntime::BlockWriter::WriteBlock(int stack, const DumpBlock& block) {
-  std::array<Sample, kBlockSamples> samples;
-  for (size_t k = 0; k < samples.size(); ++k) {
-    samples[k] = Sample{block.samples[k].direction, block.samples[k].speed};
-  }
-  const SystemTime& t = block.start;
-  const RecordStatus status =
-      m_rt.m_Recorder->WriteBlock(stack, t.year, t.month, t.day, t.hour, t.minute, samples);
+  const RecordStatus status = m_rt.m_Recorder->WriteBlock(stack, block);
   if (!IsUsable(status)) {
+    m_failure = ToString(status);
     qCWarning(lcLink) << "dump block of stack" << stack + 1 << "not written:" << ToString(status);
     return false;
   }
@@ -84,6 +79,11 @@ void StationRuntime::HandleDumpReply(int i, std::span<const uint8_t> reply) {
       m_Timer10.stop();
       UpdateBusyStacks();
       emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
+      return;
+    case DumpReply::kWriteFailed:
+      m_Timer10.stop();
+      UpdateBusyStacks();
+      emit dumpFinished(static_cast<int>(DumpEnd::kWriteFailed));
       return;
   }
 }

@@ -14,12 +14,20 @@ using test::Bytes;
 std::string BlockFor(int c) { return BlockReply(c / 12, c % 12 * 5); }
 SystemTime Date(int month, int day) { return {2026, static_cast<uint16_t>(month), 0, static_cast<uint16_t>(day), 0, 0, 0, 0}; }
 
+// Stores blocks until `refuseFrom` of them are stored, then refuses every one.
 struct BlockLog final : DumpSink {
   bool WriteBlock(int, const DumpBlock& block) override {
+    if (static_cast<int>(written.size()) >= refuseFrom) {
+      ++refused;
+      return false;
+    }
     written.push_back(block.start);
     return true;
   }
+  std::string FailureText() const override { return "no space left on the disk"; }
   std::vector<SystemTime> written;
+  int refuseFrom = 1000;
+  int refused = 0;
 };
 
 class DumpSessionTest : public ::testing::Test {
@@ -103,6 +111,28 @@ TEST_F(DumpSessionTest, ThirtySecondsWithoutAnAcceptedBlockTimesOut) {
   clock.Advance(100);
   EXPECT_EQ(session.OnRepeatTimer(), DumpRepeat::kTimedOut);
   EXPECT_EQ(session.LastEnd(), DumpEnd::kTimedOut);
+}
+
+TEST_F(DumpSessionTest, RefusedBlockStopsTheDumpAndIsCountedAsFailedNotStored) {
+  sink.refuseFrom = 3;
+  Answer(0, 3);
+  const size_t sends = sender.sent.size();
+  EXPECT_EQ(session.OnBlockReply(4, Bytes(BlockFor(3))), DumpReply::kWriteFailed);
+  EXPECT_FALSE(session.Running());
+  EXPECT_EQ(session.LastEnd(), DumpEnd::kWriteFailed);
+  EXPECT_EQ(session.BlocksStored(), 3);
+  EXPECT_EQ(session.BlocksFailed(), 1);
+  EXPECT_EQ(session.FailureText(), "no space left on the disk");
+  // Nothing more is asked for: the day is not fetched into a disk that refuses it.
+  EXPECT_EQ(sender.sent.size(), sends);
+  EXPECT_EQ(session.OnRepeatTimer(), DumpRepeat::kIdle);
+  EXPECT_EQ(session.OnBlockReply(4, Bytes(BlockFor(4))), DumpReply::kIgnored);
+  EXPECT_EQ(sink.refused, 1);
+  // The next dump starts with clean counts.
+  sink.refuseFrom = 1000;
+  ASSERT_EQ(session.Start(4, Date(3, 9)), DumpStart::kStarted);
+  EXPECT_EQ(session.BlocksFailed(), 0);
+  EXPECT_EQ(session.FailureText(), "");
 }
 
 TEST_F(DumpSessionTest, OnlyTodayAndThe182DaysBeforeCanBeDumped) {

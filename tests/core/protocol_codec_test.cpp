@@ -63,6 +63,13 @@ TEST(ProtocolCodec, BlockSamplesAreDatedAndMissingOrFutureOnesAreZero) {
   EXPECT_FLOAT_EQ(b->samples[120].direction, 120.0f);
   EXPECT_EQ(b->samples[121].direction, 0.0f);
   EXPECT_EQ(b->samples[299].speed, 0.0f);
+  // A missing half or the future leaves the sample unknown: it must not erase a
+  // recorded second.
+  EXPECT_TRUE(b->samples[6].known);
+  EXPECT_FALSE(b->samples[7].known);
+  EXPECT_TRUE(b->samples[120].known);
+  EXPECT_FALSE(b->samples[121].known);
+  EXPECT_FALSE(b->samples[299].known);
 }
 
 TEST(ProtocolCodec, BlockWithHour24OrMinuteAbove55IsBroken) {

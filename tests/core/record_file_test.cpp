@@ -211,9 +211,11 @@ TEST_F(RecorderTest, DumpIntoThePreviousMonthLeavesTheCurrentRecordingRunning) {
   clock_.Set(2026, 4, 2, 8, 0, 0);
   Recorder recorder(dir_);
   ASSERT_EQ(recorder.Open(2, clock_.Now()), RecordStatus::kOk);
-  const std::vector<Sample> block(record::kBlockSamples, Sample{33, 3});
-  ASSERT_EQ(recorder.WriteBlock(1, 2026, 3, 31, 23, 55, block), RecordStatus::kOk);
-  EXPECT_EQ(At(1, 3, SlotOf(31, 23, 59, 59)), block[0]);
+  DumpBlock block;
+  block.start = SystemTime{2026, 3, 2, 31, 23, 55, 0, 0};
+  block.samples.fill(DumpSample{33, 3, true});
+  ASSERT_EQ(recorder.WriteBlock(1, block), RecordStatus::kOk);
+  EXPECT_EQ(At(1, 3, SlotOf(31, 23, 59, 59)), (Sample{33, 3}));
   ASSERT_TRUE(recorder.file(1).Holds(2026, 4));
   const std::array<Sample, 2> now{Sample{10, 1}, Sample{20, 2}};
   ASSERT_EQ(recorder.Tick(clock_.Now(), now), RecordStatus::kOk);

@@ -123,6 +123,8 @@ class CheckingSink final : public ws::DumpSink {
       FUZZ_CHECK(std::isfinite(s.direction) && std::isfinite(s.speed));
       FUZZ_CHECK(s.direction >= 0.0f && s.direction <= 6553.5f);
       FUZZ_CHECK(s.speed >= 0.0f && s.speed <= 6553.5f);
+      // An unknown sample carries nothing: 0 where the logger had no value.
+      FUZZ_CHECK(s.known || s.direction == 0.0f || s.speed == 0.0f);
     }
     ++blocks;
     return true;
@@ -311,6 +313,9 @@ class StackHarness {
       case ws::DumpReply::kTimedOut:
         FUZZ_CHECK(!dump_.Running());
         repeatAt_.reset();
+        break;
+      case ws::DumpReply::kWriteFailed:
+        FUZZ_CHECK(false);  // this sink stores every block
         break;
     }
   }

@@ -1,6 +1,7 @@
 // windscope-station: runs the acquisition runtime without windows on a working
 // directory and, at the end, prints what it measured (CPU share, polls per
-// second per stack, record seconds written), or runs one day dump.
+// second per stack, record seconds written), or runs one day dump, or fills the
+// holes of a stack's record files from its logger.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,8 +17,11 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/fill_holes_run.h"
+#include "core/hole_map.h"
 #include "core/record_file.h"
 #include "core/system_time.h"
+#include "link/fill_holes_driver.h"
 #include "link/station_runtime.h"
 
 namespace {
@@ -107,8 +111,15 @@ int main(int argc, char** argv) {
                     QStringLiteral("DATE")});
   parser.addOption({QStringLiteral("watch"),
                     QStringLiteral("Print every raised alarm, and once a second the state and speed of the first stacks.")});
-  parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump (1-based)."), QStringLiteral("N"),
-                    QStringLiteral("1")});
+  parser.addOption({QStringLiteral("fill-holes"),
+                    QStringLiteral("Dump every day before today that the stack's record files hold only partly or not "
+                                   "at all (within --days), one after another; print the totals.")});
+  parser.addOption({QStringLiteral("days"),
+                    QStringLiteral("Days ending today that --fill-holes looks at (1..183, default 183: the hole map's "
+                                   "window)."),
+                    QStringLiteral("D"), QString::number(ws::HoleMapCache::kWindowDays)});
+  parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump and --fill-holes (1-based)."),
+                    QStringLiteral("N"), QStringLiteral("1")});
   parser.process(app);
 
   const QString workdir = parser.value(QStringLiteral("workdir"));
@@ -121,6 +132,25 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, OnSignal);
 
   ws::SystemClock clock;
+  const bool fillHoles = parser.isSet(QStringLiteral("fill-holes"));
+  std::vector<ws::SystemTime> holes;
+  int fillStack = 0;
+  int fillDays = 0;
+  if (fillHoles) {
+    bool stackOk = false;
+    bool daysOk = false;
+    fillStack = parser.value(QStringLiteral("stack")).toInt(&stackOk) - 1;
+    fillDays = parser.value(QStringLiteral("days")).toInt(&daysOk);
+    if (!stackOk || fillStack < 0 || fillStack >= ws::record::kMaxStacks || !daysOk || fillDays < 1 ||
+        fillDays > ws::HoleMapCache::kWindowDays) {
+      std::fprintf(stderr, "windscope-station: --fill-holes wants --stack 1..100 and --days 1..183\n");
+      return 2;
+    }
+    // Read before the runtime starts: the record files of half a year take a while.
+    ws::HoleMapCache holeMap(QDir(workdir).absolutePath().toStdString());
+    const ws::SystemTime today = clock.Now();
+    holes = ws::FillHolesRun::DaysToFill(holeMap.Window(fillStack, today, fillDays), today);
+  }
   ws::StationRuntime runtime(QDir(workdir).absolutePath(), clock);
   runtime.Start();
   const int stacks = runtime.stackCount();
@@ -134,6 +164,66 @@ int main(int argc, char** argv) {
     if (g_stop) app.quit();
   });
   stopCheck.start();
+
+  if (fillHoles) {
+    if (fillStack >= stacks) {
+      std::fprintf(stderr, "windscope-station: the station has %d stacks\n", stacks);
+      runtime.Shutdown();
+      return 2;
+    }
+    if (holes.empty()) {
+      std::printf("fill-holes: stack %d, no incomplete day in the last %d days\n", fillStack + 1, fillDays);
+      runtime.Shutdown();
+      return 0;
+    }
+    std::printf("fill-holes: stack %d, %zu incomplete days in the last %d days\n", fillStack + 1, holes.size(),
+                fillDays);
+    std::fflush(stdout);
+    ws::FillHolesDriver driver(runtime);
+    QObject::connect(&driver, &ws::FillHolesDriver::dayStarted, &app, [&] {
+      const ws::FillHolesRun& run = driver.run();
+      std::printf("fill-holes: day %zu of %zu, %04d-%02d-%02d\n", run.DayIndex() + 1, run.DayCount(),
+                  run.Day().year, run.Day().month, run.Day().day);
+      std::fflush(stdout);
+    });
+    bool ended = false;
+    const auto report = [&] {
+      const ws::FillHolesRun& run = driver.run();
+      const ws::FillHolesEnd end = run.LastEnd().value_or(ws::FillHolesEnd::kAbandoned);
+      // The window's closing message on one line.
+      const char* head = "Dump abandoned.";
+      switch (end) {
+        case ws::FillHolesEnd::kDone: head = "Fill holes done."; break;
+        case ws::FillHolesEnd::kCancelled: head = "Dump cancelled."; break;
+        case ws::FillHolesEnd::kAbandoned: break;
+        case ws::FillHolesEnd::kTimedOut: head = ws::kDumpTimedOutText; break;
+        case ws::FillHolesEnd::kWriteFailed: head = ws::kDumpWriteFailedText; break;
+      }
+      std::printf("fill-holes: %s stack %d: %s\n", head, fillStack + 1, ws::FillHolesSummary(run.totals()).c_str());
+      std::fflush(stdout);
+      exitCode = end == ws::FillHolesEnd::kDone && run.totals().blocksFailed == 0 ? 0 : 1;
+    };
+    QObject::connect(&driver, &ws::FillHolesDriver::finished, &app, [&] {
+      ended = true;
+      report();
+      app.quit();
+    });
+    // Let the link connect and answer its first poll before asking for a day.
+    QTimer::singleShot(2500, &app, [&] {
+      if (!driver.Start(fillStack, holes)) {
+        std::fprintf(stderr, "windscope-station: no day could be dumped\n");
+        ended = true;
+        exitCode = 1;
+        app.quit();
+      }
+    });
+    if (seconds > 0) QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    app.exec();
+    // Stopped by a signal or --seconds: the running dump ends, and the totals say so.
+    if (!ended) driver.Abandon();
+    runtime.Shutdown();
+    return ended ? exitCode : 1;
+  }
 
   if (parser.isSet(QStringLiteral("dump"))) {
     ws::SystemTime date;
@@ -157,8 +247,14 @@ int main(int argc, char** argv) {
       if (end == static_cast<int>(ws::DumpEnd::kCompleted)) {
         std::printf("dump: stack %d, %04d-%02d-%02d, 288 blocks in %.3f s\n", stack + 1, date.year, date.month,
                     date.day, s);
+      } else if (end == static_cast<int>(ws::DumpEnd::kWriteFailed)) {
+        std::printf("dump: stack %d, %04d-%02d-%02d, stopped: %d blocks stored, %d failed (%s) after %.3f s\n",
+                    stack + 1, date.year, date.month, date.day, runtime.dump().BlocksStored(),
+                    runtime.dump().BlocksFailed(), runtime.dump().FailureText().c_str(), s);
+        exitCode = 1;
       } else {
-        std::printf("dump: ended without completing (%d) after %.3f s\n", end, s);
+        std::printf("dump: ended without completing (%d) after %.3f s, %d blocks stored\n", end, s,
+                    runtime.dump().BlocksStored());
         exitCode = 1;
       }
       app.quit();
