@@ -231,6 +231,21 @@ TEST_F(SimLoggerTest, GluedAppeFaultAppendsItToTheAnswer) {
   EXPECT_EQ(Ask("R000?", 13).size(), 13);
 }
 
+TEST_F(SimLoggerTest, SlowBlocksFaultHoldsBackOnlyBlocksAndPages) {
+  logger.SetFault(SimFault::kSlowBlocks);
+  EXPECT_EQ(ParseSimFault("slow-blocks"), SimFault::kSlowBlocks);
+  // A block asked first and a poll right after: the poll's answer overtakes it.
+  client.TakeReceived();
+  client.Send("R002?01010000");
+  client.Send("R000?");
+  client.WaitForBytes(13 + 1209);
+  const QByteArray both = client.TakeReceived();
+  ASSERT_EQ(both.size(), 13 + 1209);
+  EXPECT_TRUE(both.startsWith("R000:"));
+  EXPECT_EQ(both.mid(13, 5), QByteArray("R002:"));
+  EXPECT_EQ(Ask(QByteArray("APPW:0000") + QByteArray(1024, '\0'), 5), QByteArray("APPW:"));
+}
+
 TEST(SimLoggerAddress, RefusesToListenOutsideLoopback) {
   SimLogger logger(0, QHostAddress("192.0.2.1"), 0);
   EXPECT_FALSE(logger.IsListening());
