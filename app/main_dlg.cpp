@@ -587,10 +587,10 @@ void CMainDlg::Layout() {
   const QRect strip(client.left() + client.width() / 5, noticeTop, client.width() * 3 / 5, 22);
   // With both notices up, each takes half of the strip.
   const bool both = !m_pSettingsNotice->isHidden() && !m_pRecordingNotice->isHidden();
-  const QRect left(strip.left(), strip.top(), strip.width() / 2 - 2, strip.height());
-  const QRect right(strip.left() + strip.width() / 2 + 2, strip.top(), strip.width() / 2 - 2, strip.height());
-  m_pRecordingNotice->Place(both ? right : strip);
-  m_pSettingsNotice->Place(both ? left : strip);
+  const QRect leftHalf(strip.left(), strip.top(), strip.width() / 2 - 2, strip.height());
+  const QRect rightHalf(strip.left() + strip.width() / 2 + 2, strip.top(), strip.width() / 2 - 2, strip.height());
+  m_pRecordingNotice->Place(both ? rightHalf : strip);
+  m_pSettingsNotice->Place(both ? leftHalf : strip);
   update();
 }
 

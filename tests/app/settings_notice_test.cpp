@@ -8,6 +8,7 @@
 
 #include "app/settings_notice.h"
 #include "core/settings_layout.h"
+#include "screen/base_panel.h"
 #include "station_fixture.h"
 
 namespace ws {

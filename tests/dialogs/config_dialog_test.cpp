@@ -10,7 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -524,6 +526,29 @@ TEST_F(ConfigDialogTest, LaidOutEveryControlShowsOnASmallScreen) {
   if (const QByteArray out = qgetenv("WINDSCOPE_SHOT_DIR"); !out.isEmpty()) {
     d.grab().save(QDir(QString::fromLocal8Bit(out)).filePath("config_dialog.png"));
   }
+}
+
+// On a real display (WINDSCOPE_SHOT_DIR=dir, QT_QPA_PLATFORM=xcb under Xvfb) the
+// screen is saved while the refusal of "abc" as the Alarm speed is up.
+TEST_F(ConfigDialogTest, RefusalAsShownOnAScreen) {
+  const QByteArray out = qgetenv("WINDSCOPE_SHOT_DIR");
+  if (out.isEmpty() || QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    GTEST_SKIP() << "a picture for a real display only";
+  }
+  SetMessageHandler({});
+  CConfig& d = Open();
+  d.resize(d.sizeHint());
+  d.move(10, 10);
+  Type(CConfig::kIdAlarmSpeed, "abc");
+  bool saved = false;
+  QTimer::singleShot(1500, [&] {
+    QApplication::primaryScreen()->grabWindow(0).save(QDir(QString::fromLocal8Bit(out)).filePath("config_refusal.png"));
+    saved = true;
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  Press(CConfig::kIdOk);
+  EXPECT_TRUE(saved);
+  EXPECT_TRUE(d.isVisible());
 }
 
 }  // namespace
