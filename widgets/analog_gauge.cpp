@@ -20,9 +20,9 @@ constexpr float kPi = 3.14159265358979323846f;
 constexpr float kDeg = kPi / 180.0f;
 // Font sizes given in points are drawn at 96 dots per inch.
 constexpr qreal kPointPixels = 96.0 / 72.0;
-// Readout 1 of a dial without a value: dashes lit in grey.
-constexpr ColorRef kNoValueLight = 0xC0C0C0;
-constexpr ColorRef kNoValueDark = 0x404040;
+// Readout 1 of a dial without a value: dashes lit in white, as a silent tile's.
+constexpr ColorRef kNoValueLight = 0xFFFFFF;
+constexpr ColorRef kNoValueDark = 0x909090;
 const QString kLabelFamily = QStringLiteral("굴림체");
 
 float Clamp01(float f) { return std::isfinite(f) ? std::clamp(f, 0.0f, 1.0f) : 0.0f; }
@@ -598,11 +598,10 @@ const QImage& CAnalogGauge::RenderFrame() {
   painter.drawImage(0, 0, m_OverlayLayer);
   if (m_Readout1Shown) {
     // Dashes in place of every digit the value would show,
-    QString text = QString::fromStdString(FormatFixed(m_Readout1Decimals, m_NoValue ? 0.0 : m_RawValue));
+    QString text = QString::fromStdString(FormatFixed(m_Readout1Decimals, m_RawValue));
     if (m_NoValue) {
-      for (QChar& c : text) {
-        if (c.isDigit()) c = QLatin1Char('-');
-      }
+      text = QString(3 - std::min(m_Readout1Decimals, 2), QLatin1Char('-'));
+      if (m_Readout1Decimals > 0) text += QLatin1Char('.') + QString(m_Readout1Decimals, QLatin1Char('-'));
     }
     // in grey, whatever zone the last value was in.
     DrawReadoutDigits(painter, m_Readout1Box, text, m_NoValue ? kNoValueLight : m_Readout1Light,

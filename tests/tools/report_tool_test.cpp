@@ -91,7 +91,7 @@ TEST_F(ReportToolTest, LevelsComeFromTheConfigurationFile) {
   EXPECT_NE(ReadAll(csv).find("1,2024.03.31 23:58:41,100,E,10.5,ALARM,\r\n"), std::string::npos);
 }
 
-TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndMissingMonthExitWithStatusTwo) {
+TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndASpanWithoutMonthFilesExitWithStatusTwo) {
   ToolRun run = Tool(Span("2024-04-01 00:00:00", "2024-03-31 23:59:59"));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "조회 구간 에러!\n");
@@ -100,9 +100,15 @@ TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndMissingMonthExitWithStat
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "windscope-report: span cut to 60 days, ending 2024-05-30 23:58:20\n");
   EXPECT_EQ(run.out.rfind("rows=86399 step=60 ", 0), 0u);
-  run = Tool(Span("2024-02-29 12:00:00", "2024-03-01 00:00:00"));
+  // February has no file: a span of February only has nothing to show...
+  run = Tool(Span("2024-02-29 12:00:00", "2024-02-29 23:59:58"));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Not Found Data!\n");
+  // ...while one reaching into March shows March's records, February's rows as 0/0.
+  run = Tool(Span("2024-02-29 12:00:00", "2024-03-31 23:58:40"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("rows=", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.find("max=-"), std::string::npos) << run.out;
   run = Tool(Span("2024-03-31 00:00:00", "2024-03-31 00:00:00", 2));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Not Found Data!\n");
