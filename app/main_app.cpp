@@ -41,7 +41,13 @@ int CMainApp::Run() {
   } else {
     dialog.show();
   }
-  if (dialog.Running()) dialog.exec();
+  // The window runs in the application's loop, not in its own exec(): exec()
+  // marks it application-modal, and only its being visible already keeps that
+  // from blocking the alarm list (a window of its own) and its ACK. The loop
+  // ends once the window's exit sequence has run; exit() rather than quit(),
+  // which a window refusing to close could cancel.
+  QObject::connect(&dialog, &CMainDlg::finished, qApp, [] { QCoreApplication::exit(0); });
+  if (dialog.Running()) QApplication::exec();
   dialog.ExitSequence();
   keepAwake.Release();
   return 0;

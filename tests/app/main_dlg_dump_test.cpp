@@ -1,13 +1,11 @@
 // DUMP in the real station window: the command bar's button, the calendar,
-// the progress window, MAIN and EXIT during a dump; and the measured time of
-// one day from the calendar's OK to the end.
-#include <QElapsedTimer>
+// the progress window, MAIN and EXIT during a dump. (How long a day takes is
+// bench_dialogs' BM_DayDumpFromCalendarOk.)
 #include <QHostAddress>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -58,20 +56,16 @@ class MainDlgDumpTest : public ::testing::Test {
   bool DumpButton() const { return window->CommandBar()->m_Enabled[CMainDlg::kDump]; }
 
   // Presses DUMP; once the calendar is open, chooses `day` and presses OK.
-  // Returns the time of the OK press.
-  QElapsedTimer PressDump(const SystemTime& day) {
-    QElapsedTimer ok;
+  void PressDump(const SystemTime& day) {
     QTimer::singleShot(0, window.get(), [&] {
       CDumpController* dump = window->DumpController();
       ASSERT_TRUE(WaitFor([&] { return dump->calendar() && dump->calendar()->isVisible(); }, 3000));
       CCalendar& c = *dump->calendar();
       EXPECT_EQ(c.windowTitle(), QStringLiteral("Select Day...."));
       c.calendar()->setSelectedDate(QDate(day.year, day.month, day.day));
-      ok.start();
       c.okButton()->click();
     });
     window->OnCommand(CMainDlg::kDump);
-    return ok;
   }
 
   SystemTime DaysAgo(int n) const {
@@ -93,18 +87,14 @@ class MainDlgDumpTest : public ::testing::Test {
   std::vector<QString> messages;
 };
 
-TEST_F(MainDlgDumpTest, DumpButtonIsDisabledDuringTheDumpAndTheDayTakesUnderTwoSeconds) {
+TEST_F(MainDlgDumpTest, DumpButtonIsDisabledDuringTheDumpAndBackAfterTheDay) {
   StartStation(80);
   CDumpController* dump = window->DumpController();
-  const QElapsedTimer ok = PressDump(DaysAgo(1));
+  PressDump(DaysAgo(1));
   EXPECT_TRUE(dump->Busy());
   EXPECT_FALSE(DumpButton());
   EXPECT_TRUE(window->m_pProgress->isVisible());
   ASSERT_TRUE(WaitFor([&] { return !dump->Busy(); }, 20000));
-  const qint64 ms = ok.elapsed();
-  // The figure for the notes; the speed target itself is checked by bench_dialogs.
-  std::printf("[ measure  ] one day dumped in %lld ms from the calendar's OK to the end\n",
-              static_cast<long long>(ms));
   EXPECT_EQ(window->runtime().dump().LastEnd(), DumpEnd::kCompleted);
   EXPECT_TRUE(DumpButton());
   EXPECT_FALSE(window->m_pProgress->isVisible());

@@ -147,11 +147,19 @@ TEST_F(MainDlgTest, EachReportSearchsSpanIsSavedByTheRuntime) {
 TEST_F(MainDlgTest, SilentLoggerShowsDashesAfterTwoSecondsAndRecovers) {
   StartStation(2, 20);
   ASSERT_TRUE(WaitForFirstReplies(2));
+  // Supervision ticks since stack 2's last reply, as the dashes appear.
+  int ticksSinceReply = 0;
+  int ticksAtDashes = -1;
+  QObject::connect(&runtime(), &StationRuntime::clockTick, window.get(), [&] { ++ticksSinceReply; });
+  QObject::connect(&runtime(), &StationRuntime::stackUpdated, window.get(),
+                   [&](int stack, float, float, int) { if (stack == 1) ticksSinceReply = 0; });
+  QObject::connect(&runtime(), &StationRuntime::stackNoCommunication, window.get(), [&](int stack) {
+    if (stack == 1 && ticksAtDashes < 0 && TileDisplay(1).m_bNoData) ticksAtDashes = ticksSinceReply;
+  });
   loggers[1]->SetFault(SimFault::kSilent);
-  QElapsedTimer silent;
-  silent.start();
   ASSERT_TRUE(WaitFor([&] { return TileDisplay(1).m_bNoData; }, 5000));
-  EXPECT_GE(silent.elapsed(), 900);  // not before the supervision has missed two ticks
+  // Not before the supervision has missed two ticks, and at the second.
+  EXPECT_EQ(ticksAtDashes, PollSupervisor::kNoCommunicationTicks);
   EXPECT_TRUE(TileDisplay(1).m_Unit.isEmpty());
   EXPECT_FALSE(TileDisplay(0).m_bNoData);
   loggers[1]->SetFault(SimFault::kNone);
@@ -346,16 +354,25 @@ TEST_F(MainDlgTest, SoundOffSilencesAPlayingAlarmAndShowsTheOverlay) {
 TEST_F(MainDlgTest, CtrlF3MakesEveryStackReport44Point5WithinOnePollAndCtrlF5EndsIt) {
   StartStation(3, 50);
   ASSERT_TRUE(WaitForFirstReplies(3));
+  std::array<int64_t, 3> atKey{};
+  for (int i = 0; i < 3; ++i) atKey[static_cast<size_t>(i)] = LiveReplies(i);
   QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
   EXPECT_EQ(runtime().testSpeedMode(), 2);
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        for (int i = 0; i < 3; ++i) {
-          if (TileDisplay(i).m_Value != 44.5) return false;
-        }
-        return true;
-      },
-      2500));  // one poll is 500 ms; room for a loaded machine
+  // The first reply of each stack after the key shows the forced value.
+  std::array<bool, 3> forcedAtFirst{};
+  std::array<bool, 3> seen{};
+  QObject::connect(&runtime(), &StationRuntime::stackUpdated, window.get(), [&](int stack, float, float, int) {
+    const auto i = static_cast<size_t>(stack);
+    if (stack < 3 && !seen[i]) {
+      seen[i] = true;
+      forcedAtFirst[i] = TileDisplay(stack).m_Value == 44.5;
+    }
+  });
+  ASSERT_TRUE(WaitFor([&] { return seen[0] && seen[1] && seen[2]; }, 2500));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(forcedAtFirst[static_cast<size_t>(i)]) << "stack " << i;
+    EXPECT_GT(LiveReplies(i), atKey[static_cast<size_t>(i)]);
+  }
   EXPECT_EQ(Overview().State(0), CBasePanel::kStop);
   QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
   EXPECT_EQ(runtime().testSpeedMode(), 0);

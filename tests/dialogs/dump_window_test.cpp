@@ -160,8 +160,8 @@ TEST_F(DumpWindowTest, MainDuringADumpHidesTheProgressAtOnceAndStopsTheRepeats) 
   EXPECT_FALSE(dump->DumpEnabled());
   // Recording goes on during the dump.
   const int64_t ticks = runtime->counters().recordTicks;
-  Pump(1200);
-  EXPECT_GE(runtime->counters().recordTicks - ticks, 2);
+  EXPECT_TRUE(WaitFor([&] { return runtime->counters().recordTicks >= ticks + 2; }));
+  ASSERT_TRUE(dump->Busy());
 
   runtime->SetSelectedStack(-1);  // MAIN
   EXPECT_FALSE(progress->isVisible());

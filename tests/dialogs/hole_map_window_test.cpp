@@ -128,9 +128,11 @@ TEST_F(FirmwareWindowTest, ChosenImageIsUploadedWithPageProgressAndTheEndIsTold)
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Firmware image not usable")));
 
-  // Without an image the logger's request goes unanswered.
+  // Without an image the logger's request goes unanswered (it comes with
+  // every reply, so two replies later it has been heard twice).
   loggers[0]->SetFault(SimFault::kAppeGlued);
-  Pump(1200);
+  const int64_t replies = runtime->counters().liveReplies[0];
+  ASSERT_TRUE(WaitFor([&] { return runtime->counters().liveReplies[0] >= replies + 2; }));
   EXPECT_FALSE(runtime->UploadRunning());
   EXPECT_FALSE(progress->isVisible());
 

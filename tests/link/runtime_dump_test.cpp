@@ -86,9 +86,8 @@ TEST_F(RuntimeDumpTest, DumpOfASilentLoggerIsAbandonedWithoutWriting) {
   const SystemTime day = Yesterday();
   ASSERT_EQ(runtime->StartDump(0, day), DumpStart::kStarted);
   EXPECT_EQ(runtime->StartDump(0, day), DumpStart::kBusy);
-  Pump(450);
-  // Repeated every 100 ms while nothing comes back.
-  EXPECT_GE(Count(Request(day, 0, 0)), 3);
+  // Repeated (every 100 ms) while nothing comes back.
+  EXPECT_TRUE(WaitFor([&] { return Count(Request(day, 0, 0)) >= 3; }));
   runtime->AbandonDump();
   EXPECT_FALSE(runtime->DumpRunning());
   const int sent = Count(Request(day, 0, 0));

@@ -79,6 +79,23 @@ class RuntimeFixture : public ::testing::Test {
     return static_cast<double>(LiveReplies(stack) - before) * 1000.0 / ms;
   }
 
+  // Live replies of `stack` per supervision tick over the next `ticks` ticks.
+  // The ticks are the station's own clock, so a loaded machine that holds the
+  // polls back holds the ticks back too (and a stall drops ticks, never adds).
+  double RepliesPerTick(int stack, int ticks) {
+    QObject scope;
+    int seen = 0;
+    int64_t first = 0;
+    int64_t last = 0;
+    QObject::connect(runtime.get(), &StationRuntime::clockTick, &scope, [&] {
+      if (seen == 0) first = LiveReplies(stack);
+      if (seen == ticks) last = LiveReplies(stack);
+      ++seen;
+    });
+    EXPECT_TRUE(WaitFor([&] { return seen > ticks; })) << "the supervision stopped ticking";
+    return static_cast<double>(last - first) / ticks;
+  }
+
   struct Update {
     int stack;
     float direction;

@@ -18,9 +18,12 @@ class RuntimePollingTest : public RuntimeFixture {};
 TEST_F(RuntimePollingTest, HealthyLoggerIsPolledTwiceASecondAndItsReplyIsRecorded) {
   StartSite(1, 20);
   ASSERT_TRUE(WaitForFirstReplies(1));
-  const double rate = PollRate(0, 4000);
-  EXPECT_GE(rate, 1.5);
-  EXPECT_LE(rate, 2.3);
+  // Twice a second: nearly two replies per one-second supervision tick; polled
+  // only by the supervision it would be one every other tick, and polled on
+  // every reply without the pause, far more.
+  const double rate = RepliesPerTick(0, 6);
+  EXPECT_GE(rate, 1.2);
+  EXPECT_LE(rate, 2.5);
 
   // The reply reached the statistics...
   const StackStatistics& s = runtime->statistics().Stack(0);
@@ -52,36 +55,49 @@ TEST_F(RuntimePollingTest, SilentLoggerDropsToNoCommunicationIsReconnectedAndRec
   runtime->ApplySettings(edited);
   int tcpErrors = 0;
   QObject::connect(runtime.get(), &StationRuntime::tcpIpError, runtime.get(), [&] { ++tcpErrors; });
-  QElapsedTimer sinceSilent;
-  qint64 noCommAt = -1;
-  QObject::connect(runtime.get(), &StationRuntime::stackNoCommunication, runtime.get(), [&](int stack) {
-    if (stack == 0 && sinceSilent.isValid() && noCommAt < 0) noCommAt = sinceSilent.elapsed();
-  });
   ASSERT_TRUE(WaitForFirstReplies(2));
 
+  // Counted in supervision ticks since stack 0's last reply: the tick that
+  // marks it silent, and the tick whose work reconnected it (seen at the next).
   const int connectsBefore = runtime->link(0)->ConnectCount();
-  // Silence starts right after a reply, so the times below count from the last answer.
-  const int64_t replies = LiveReplies(0);
-  ASSERT_TRUE(WaitFor([&] { return LiveReplies(0) > replies; }, 2000));
+  int ticksSinceReply = 0;
+  int ticksAtNoComm = -1;
+  int ticksAtReconnect = -1;
+  // Stack 1's replies over the same ticks.
+  int64_t healthyAtFirstTick = -1;
+  int64_t healthyAtReconnect = -1;
+  int healthyTicks = 0;
+  QObject::connect(runtime.get(), &StationRuntime::stackUpdated, runtime.get(),
+                   [&](int stack, float, float, int) { if (stack == 0) ticksSinceReply = 0; });
+  QObject::connect(runtime.get(), &StationRuntime::clockTick, runtime.get(), [&] {
+    if (ticksAtReconnect >= 0) return;
+    if (healthyAtFirstTick < 0) healthyAtFirstTick = LiveReplies(1);
+    else ++healthyTicks;
+    if (runtime->link(0)->ConnectCount() > connectsBefore) {
+      ticksAtReconnect = ticksSinceReply;
+      healthyAtReconnect = LiveReplies(1);
+      return;
+    }
+    ++ticksSinceReply;
+  });
+  QObject::connect(runtime.get(), &StationRuntime::stackNoCommunication, runtime.get(), [&](int stack) {
+    if (stack == 0 && ticksAtNoComm < 0) ticksAtNoComm = ticksSinceReply;
+  });
   loggers[0]->SetFault(SimFault::kSilent);
-  sinceSilent.start();
-  const int64_t healthyBefore = LiveReplies(1);
 
-  ASSERT_TRUE(WaitFor([&] { return runtime->link(0)->ConnectCount() > connectsBefore; }, 6000));
-  const qint64 reconnectAt = sinceSilent.elapsed();
-  EXPECT_GE(noCommAt, 900);
-  EXPECT_LE(noCommAt, 3000);
+  ASSERT_TRUE(WaitFor([&] { return ticksAtReconnect >= 0; }, 6000));
+  EXPECT_EQ(ticksAtNoComm, PollSupervisor::kNoCommunicationTicks);
+  EXPECT_EQ(ticksAtReconnect, PollSupervisor::kReconnectTicks);
   EXPECT_EQ(runtime->TileState(0), kTileNoCommunication);
-  EXPECT_GE(reconnectAt, 1900);
-  EXPECT_LE(reconnectAt, 4500);
   // The other stacks were polled all along.
-  EXPECT_GE(static_cast<double>(LiveReplies(1) - healthyBefore) * 1000.0 / reconnectAt, 1.2);
+  ASSERT_GT(healthyTicks, 0);
+  EXPECT_GE(static_cast<double>(healthyAtReconnect - healthyAtFirstTick) / healthyTicks, 1.2);
 
   loggers[0]->SetFault(SimFault::kNone);
   const int64_t atRecovery = LiveReplies(0);
   ASSERT_TRUE(WaitFor([&] { return LiveReplies(0) > atRecovery; }, 4000));
   EXPECT_EQ(runtime->TileState(0), TileState(runtime->statistics().Stack(0).speed, AlarmThresholds{}));
-  EXPECT_GE(PollRate(0, 2000), 1.2);
+  EXPECT_GE(RepliesPerTick(0, 3), 1.2);
 
   // Nothing listening: silence, no message box, and its record carries 0/0.
   EXPECT_EQ(runtime->TileState(2), kTileNoCommunication);
@@ -109,7 +125,8 @@ TEST_F(RuntimePollingTest, ExitStoresTheAveragesAndSavesTheSettings) {
   StartSite(1, 45);
   ASSERT_TRUE(WaitForFirstReplies(1));
   runtime->SetTestSpeedMode(1);
-  Pump(3200);  // at least one 3-second step with the forced speed
+  // A 3-second step has put a speed into the 1-minute mean.
+  ASSERT_TRUE(WaitFor([&] { return runtime->Averages(0).speed[0] > 0.0; }));
   runtime->Shutdown();
   EXPECT_FALSE(runtime->Running());
   Settings saved;

@@ -14,21 +14,32 @@
 
 namespace ws::test {
 
-// Spins the event loop until `done` holds or `timeoutMs` has passed.
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+// No wait for a condition gives up sooner than this: a loaded machine can hold
+// the test and the simulator back for seconds, and a wait ends as soon as its
+// condition holds, so the patience only guards against a hang.
+inline constexpr int kClientPatienceMs = 30000;
+
+// Spins the event loop until `done` holds or `ms` has passed.
+inline bool SpinUntil(const std::function<bool()>& done, int ms) {
   QElapsedTimer clock;
   clock.start();
   while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
+    if (clock.elapsed() > ms) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QThread::msleep(1);
   }
   return true;
 }
 
+// Spins the event loop until `done` holds; false only when it has not after
+// `timeoutMs` or kClientPatienceMs, whichever is longer.
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kClientPatienceMs) {
+  return SpinUntil(done, timeoutMs > kClientPatienceMs ? timeoutMs : kClientPatienceMs);
+}
+
 // Lets the event loop run for `ms` (to show that something does not happen).
 inline void Spin(int ms) {
-  WaitUntil([] { return false; }, ms);
+  SpinUntil([] { return false; }, ms);
 }
 
 // A loopback address of this test process, 127.77.<pid>.<n>, so that parallel
@@ -53,10 +64,10 @@ class TestClient {
     return WaitUntil([this] { return m_socket.state() == QAbstractSocket::ConnectedState; });
   }
   void Send(const QByteArray& bytes) { m_socket.write(bytes); }
-  bool WaitForBytes(qsizetype count, int timeoutMs = 3000) {
+  bool WaitForBytes(qsizetype count, int timeoutMs = kClientPatienceMs) {
     return WaitUntil([&] { return m_received.size() >= count; }, timeoutMs);
   }
-  bool WaitForClose(int timeoutMs = 3000) {
+  bool WaitForClose(int timeoutMs = kClientPatienceMs) {
     return WaitUntil([&] { return m_socket.state() == QAbstractSocket::UnconnectedState; },
                      timeoutMs);
   }
