@@ -72,13 +72,6 @@ class RuntimeFixture : public ::testing::Test {
         ms);
   }
 
-  // Live replies per second of `stack` over the next ms.
-  double PollRate(int stack, int ms) {
-    const int64_t before = LiveReplies(stack);
-    Pump(ms);
-    return static_cast<double>(LiveReplies(stack) - before) * 1000.0 / ms;
-  }
-
   // Live replies of `stack` per supervision tick over the next `ticks` ticks.
   // The ticks are the station's own clock, so a loaded machine that holds the
   // polls back holds the ticks back too (and a stall drops ticks, never adds).
