@@ -6,11 +6,11 @@
 
 #include <QTimer>
 
-#include "widgets/nex_text.h"
+#include "app/notice.h"
 
 namespace ws {
 
-class CRecordingNotice final : public CNexText {
+class CRecordingNotice final : public CNotice {
   Q_OBJECT
 
  public:
@@ -21,8 +21,6 @@ class CRecordingNotice final : public CNexText {
 
   // A RecordingState value and its text, as the runtime sends them.
   void ShowState(int state, const QString& text);
-  // Where it goes: centred in `strip`, as wide as its text needs (at most the strip).
-  void Place(const QRect& strip);
 
  private:
   QTimer m_HideTimer;

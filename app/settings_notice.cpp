@@ -1,8 +1,5 @@
 #include "app/settings_notice.h"
 
-#include <QFontMetrics>
-
-#include <algorithm>
 #include <cstring>
 
 namespace ws {
@@ -36,39 +33,11 @@ QString SettingsLoadNotice(const SettingsFile::LoadResult& load) {
   return {};
 }
 
-CSettingsNotice::CSettingsNotice(QWidget* parent) : CNexText(parent) {
-  m_nId = kId;
-  Setup(0xFFFFFF, kFill, 5, 2);
-  m_bBorder = true;
-  m_BorderColor = 0xFFFFFF;
-  m_TextOutlineColor = kFill;
-  m_nAlign = kSsCenter;
-  m_fSizeFraction = 0.6f;
-  m_strFaceName = QStringLiteral("Arial");
-  connect(this, &CNexText::notify, this, [this](int, int code) {
-    if (code == kClick) hide();
-  });
-  hide();
-}
+CSettingsNotice::CSettingsNotice(QWidget* parent) : CNotice(kId, kFill, parent) {}
 
 void CSettingsNotice::ShowLoad(const SettingsFile::LoadResult& load) {
   const QString text = SettingsLoadNotice(load);
-  if (text.isEmpty()) return;
-  m_strText = text;
-  setWindowTitle(text);
-  setToolTip(text);
-  m_bBackgroundDirty = true;
-  show();
-  raise();
-  update();
-}
-
-void CSettingsNotice::Place(const QRect& strip) {
-  QFont font(m_strFaceName);
-  font.setPixelSize(std::max(1, static_cast<int>(strip.height() * m_fSizeFraction)));
-  const int wanted = QFontMetrics(font).horizontalAdvance(m_strText) + strip.height() * 3;
-  const int w = std::clamp(wanted, 1, std::max(1, strip.width()));
-  setGeometry(strip.left() + (strip.width() - w) / 2, strip.top(), w, strip.height());
+  if (!text.isEmpty()) ShowText(text, kFill);
 }
 
 }  // namespace ws

@@ -8,14 +8,14 @@
 #include <QString>
 
 #include "core/settings_file.h"
-#include "widgets/nex_text.h"
+#include "app/notice.h"
 
 namespace ws {
 
 // The notice's text for a load result, or an empty text when the file loaded whole.
 QString SettingsLoadNotice(const SettingsFile::LoadResult& load);
 
-class CSettingsNotice final : public CNexText {
+class CSettingsNotice final : public CNotice {
   Q_OBJECT
 
  public:
@@ -25,8 +25,6 @@ class CSettingsNotice final : public CNexText {
 
   // Shows the notice for `load`, or stays hidden when the file loaded whole.
   void ShowLoad(const SettingsFile::LoadResult& load);
-  // Where it goes: centred in `strip`, as wide as its text needs (at most the strip).
-  void Place(const QRect& strip);
 };
 
 }  // namespace ws

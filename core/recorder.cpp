@@ -44,26 +44,30 @@ RecordStatus Recorder::OpenStack(int stackIndex, const SystemTime& now) {
   return made;
 }
 
-RecordStatus Recorder::Tick(const SystemTime& now, std::span<const TickSample> current) {
-  const size_t covered = std::min(current.size(), static_cast<size_t>(stackCount_));
-  RecordStatus first = covered < static_cast<size_t>(stackCount_) ? RecordStatus::kInvalidArgument
-                                                                  : RecordStatus::kOk;
+namespace {
+
+// Records every stack `current` covers and reports the first failure; stacks it
+// does not cover make the call report kInvalidArgument.
+template <typename Entry>
+RecordStatus TickEveryStack(Recorder& recorder, const SystemTime& now, std::span<const Entry> current) {
+  const size_t count = static_cast<size_t>(recorder.stackCount());
+  const size_t covered = std::min(current.size(), count);
+  RecordStatus first = covered < count ? RecordStatus::kInvalidArgument : RecordStatus::kOk;
   for (size_t i = 0; i < covered; ++i) {
-    const RecordStatus s = RecordStack(static_cast<int>(i), now, current[i]);
+    const RecordStatus s = recorder.RecordStack(static_cast<int>(i), now, current[i]);
     if (first == RecordStatus::kOk) first = s;
   }
   return first;
 }
 
+}  // namespace
+
+RecordStatus Recorder::Tick(const SystemTime& now, std::span<const TickSample> current) {
+  return TickEveryStack(*this, now, current);
+}
+
 RecordStatus Recorder::Tick(const SystemTime& now, std::span<const Sample> current) {
-  const size_t covered = std::min(current.size(), static_cast<size_t>(stackCount_));
-  RecordStatus first = covered < static_cast<size_t>(stackCount_) ? RecordStatus::kInvalidArgument
-                                                                  : RecordStatus::kOk;
-  for (size_t i = 0; i < covered; ++i) {
-    const RecordStatus s = RecordStack(static_cast<int>(i), now, current[i]);
-    if (first == RecordStatus::kOk) first = s;
-  }
-  return first;
+  return TickEveryStack(*this, now, current);
 }
 
 RecordStatus Recorder::RecordStack(int stackIndex, const SystemTime& now, const Sample& sample) {
