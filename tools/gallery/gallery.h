@@ -58,6 +58,7 @@ void RenderGrids(Gallery& gallery);     // CGridCtrl
 void RenderDumpWindows(Gallery& gallery);  // CCalendar, CProgress
 void RenderWindRoses(Gallery& gallery);    // CWindRose
 void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
+void RenderOverview(Gallery& gallery);     // CBasePanel, CIndicator
 void RenderConfigDialog(Gallery& gallery);  // CConfig
 
 }  // namespace ws::gallery

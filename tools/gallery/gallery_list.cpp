@@ -19,6 +19,7 @@ constexpr Entry kEntries[] = {
     {"dump_windows", RenderDumpWindows},
     {"wind_rose", RenderWindRoses},
     {"alarm_info", RenderAlarmInfo},
+    {"overview", RenderOverview},
     {"config_dialog", RenderConfigDialog},
 };
 
