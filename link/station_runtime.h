@@ -109,7 +109,6 @@ class StationRuntime final : public QObject {
   const Settings& settings() const { return *m_Settings; }
   // The clock the runtime judges "today" and "now" by.
   const Clock& clock() const { return m_Clock; }
-  Settings& mutableSettings() { return *m_Settings; }
   const QString& workdir() const { return m_Workdir; }
   int stackCount() const { return m_StackCount; }
 
