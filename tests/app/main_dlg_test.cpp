@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <memory>
 
 #include "app/exit_signals.h"
 #include "app/recording_notice.h"
@@ -39,6 +40,31 @@ namespace {
 
 using test::Pump;
 using test::WaitFor;
+
+// Runs `act` once, on the modal dialog of type T as soon as one is up and
+// `ready` for it. A fixed delay is no good: on a loaded machine the dialog may
+// not be up yet when it runs (the dialog then waits for ever), or it may still
+// be busy with work of its own. Gives up after 30 s, or when `owner` goes.
+template <typename T, typename Act, typename Ready>
+void WhenModal(QObject* owner, Act act, Ready ready) {
+  auto* poll = new QTimer(owner);
+  auto tries = std::make_shared<int>(0);
+  poll->setInterval(20);
+  QObject::connect(poll, &QTimer::timeout, [poll, tries, act, ready] {
+    T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (modal && !ready(modal)) modal = nullptr;
+    if (!modal && ++*tries < 1500) return;
+    poll->stop();
+    poll->deleteLater();
+    if (modal) act(modal);
+  });
+  poll->start();
+}
+
+template <typename T, typename Act>
+void WhenModal(QObject* owner, Act act) {
+  WhenModal<T>(owner, act, [](T*) { return true; });
+}
 
 class MainDlgTest : public test::StationFixture {
  protected:
@@ -123,9 +149,7 @@ TEST_F(MainDlgTest, EachReportSearchsSpanIsSavedByTheRuntime) {
   window->OnShowStack(0, 0);
   const QDate day(2024, 3, 5);
   bool searched = false;
-  QTimer::singleShot(300, [&] {
-    auto* report = qobject_cast<CReport*>(QApplication::activeModalWidget());
-    if (!report) return;
+  WhenModal<CReport>(window.get(), [&](CReport* report) {
     report->StartDate()->setDate(day);
     report->StartTime()->setTime(QTime(1, 2, 3));
     report->EndDate()->setDate(day);
@@ -133,7 +157,7 @@ TEST_F(MainDlgTest, EachReportSearchsSpanIsSavedByTheRuntime) {
     report->OnSearch();
     searched = true;
     report->OnExit();
-  });
+  }, [](CReport* report) { return !report->Searching(); });  // its first search, at opening
   PressCommand(CMainDlg::kReport);
   ASSERT_TRUE(searched);
   const auto saved = SavedSettings();
@@ -395,12 +419,10 @@ TEST_F(MainDlgTest, F1OpensTheInformationDialogOverTheWindowOnly) {
   StartStation(1, 57);
   QString title;
   Qt::WindowModality modality = Qt::NonModal;
-  QTimer::singleShot(200, [&] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      title = modal->windowTitle();
-      modality = modal->windowModality();
-      static_cast<QDialog*>(modal)->accept();
-    }
+  WhenModal<QDialog>(window.get(), [&](QDialog* modal) {
+    title = modal->windowTitle();
+    modality = modal->windowModality();
+    modal->accept();
   });
   QTest::keyClick(window.get(), Qt::Key_F1);
   EXPECT_EQ(title, "Information");
@@ -450,9 +472,8 @@ TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
   SetMessageHandler({});  // the real question box
   bool sawBox = false;
   bool mainBlocked = false;
-  QTimer::singleShot(300, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    sawBox = box != nullptr;
+  WhenModal<QMessageBox>(window.get(), [&](QMessageBox* box) {
+    sawBox = true;
     // A click on a tile of the blocked main window opens nothing...
     CIndicator* tile = Overview().Tile(0);
     const QPoint tileAt = tile->mapTo(window.get(), QPoint(tile->width() / 2, tile->height() / 2));
@@ -462,7 +483,7 @@ TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
     CNexButton* ack = alarm->AckButton();
     const QPoint ackAt = ack->mapTo(alarm, QPoint(ack->width() / 2, ack->height() / 2));
     QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
-    if (box) box->done(QMessageBox::No);
+    box->done(QMessageBox::No);
   });
   window->OnCommand(CMainDlg::kExit);
   EXPECT_TRUE(sawBox);
