@@ -74,6 +74,7 @@ void StationRuntime::Start() {
   }
   m_KeepSettingsFile = loaded.outcome == SettingsFile::LoadOutcome::kUnreadable;
   m_SettingsLoad = loaded;
+  m_StationIni = LoadStationIni(m_WorkdirUtf8).ini;
   m_StackCount = ValidStackCount(m_Settings->stackCount);
   m_Cascade = std::make_unique<StatisticsCascade>(m_Clock, m_StackCount);
   m_Alarms = std::make_unique<AlarmRules>(*m_Cascade, *m_AlarmBridge, m_Clock);

@@ -16,6 +16,7 @@
 
 #include "core/alarm_lamps.h"
 #include "core/alarm_rules.h"
+#include "core/alarm_states.h"
 #include "core/clock.h"
 #include "core/dump_session.h"
 #include "core/firmware_upload.h"
@@ -24,6 +25,8 @@
 #include "core/reply_assembler.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
+#include "core/station_event.h"
+#include "core/station_ini.h"
 #include "core/statistics_cascade.h"
 #include "link/alarm_sound.h"
 #include "link/nex_sock.h"
@@ -176,6 +179,24 @@ class StationRuntime final : public QObject {
   const QString& recordingNotice() const { return m_RecordingNotice; }
   const SettingsFile::LoadResult& settingsLoad() const { return m_SettingsLoad; }  // what Start found
 
+  // The settings kept beside the configuration file ("windscope.ini"), loaded
+  // by Start. ApplyStationIni takes an edited copy over, saves it and tells
+  // stationIniChanged; it returns an empty string or why the save failed (the
+  // new values hold for this run either way).
+  const StationIni& stationIni() const { return m_StationIni; }
+  std::string ApplyStationIni(const StationIni& edited);
+
+  // Every event of the station's operation goes to each sink, in the order
+  // added, on this thread (not owned; remove a sink before deleting it).
+  void AddEventSink(EventSink* sink);
+  void RemoveEventSink(EventSink* sink);
+  // Stamps an event with the clock's time and hands it to every sink.
+  void Journal(EventKind kind, int stack, int level, double value, std::string text);
+
+  // The alarm list: every stack's level that is active or unacknowledged,
+  // oldest first.
+  const std::vector<AlarmEntry>& alarmEntries() const { return m_AlarmEntries; }
+
  signals:
   // Timer 1: the clock text.
   void clockTick(const ws::SystemTime& now);
@@ -215,6 +236,10 @@ class StationRuntime final : public QObject {
   // as a notice that does not block it (and may drop it again on kOk). Sent once
   // per change, never every tick.
   void recordingStateChanged(int state, const QString& text);
+  // The alarm list's entries changed (alarmEntries).
+  void alarmEntriesChanged();
+  // ApplyStationIni took new values.
+  void stationIniChanged();
 
  private:
   class Sender;
@@ -318,6 +343,10 @@ class StationRuntime final : public QObject {
   QTimer m_Timer10;
 
   Counters m_Counters;
+
+  StationIni m_StationIni;
+  std::vector<EventSink*> m_EventSinks;
+  std::vector<AlarmEntry> m_AlarmEntries;
 };
 
 }  // namespace ws
