@@ -215,7 +215,11 @@ void CMainDlg::ConnectRuntime() {
     m_pBasePanel->SetState(stack, CBasePanel::kNoCommunication);
     if (stack == SelectedStack()) m_pGaugePanel->NoNeedles();
   });
-  connect(rt, &StationRuntime::stackBusy, this, [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kBusy); });
+  connect(rt, &StationRuntime::stackBusy, this, [this, rt](int stack) {
+    const bool upload = rt->UploadRunning() && rt->firmware().Stack() == stack;
+    m_pBasePanel->SetBusyKind(stack, upload ? CBasePanel::BusyKind::kUpload : CBasePanel::BusyKind::kDump);
+    m_pBasePanel->SetState(stack, CBasePanel::kBusy);
+  });
   connect(rt, &StationRuntime::gaugeNeedles, this, [this](float direction, float speed) {
     if (!OverviewShown()) m_pGaugePanel->Needles(direction, speed);
   });
