@@ -99,6 +99,8 @@ void CMainDlg::Init() {
   rt.SetSoundsEnabled(true);
   m_pAlarmDlg = std::make_unique<CAlarmDlg>(m_Fonts.Family(DisplayFonts::kIconSlot));
   connect(m_pAlarmDlg.get(), &CAlarmDlg::acknowledge, this, &CMainDlg::OnAcknowledge);
+  // Its History button (historyRequested) opens the event history, as F4 does.
+  m_pAlarmDlg->SetSettings(&rt.settings());
 
   m_pBasePanel = new CBasePanel(this);
   m_pBasePanel->SetBackgroundColour(kBackground);
@@ -226,8 +228,14 @@ void CMainDlg::ConnectRuntime() {
   connect(rt, &StationRuntime::gaugeRefresh, this, [this](int k, const StackAverages& averages) {
     if (!OverviewShown()) m_pGaugePanel->Refresh(k, averages);
   });
-  connect(rt, &StationRuntime::clockTick, this, [this](const SystemTime& now) { m_pGaugePanel->SetClock(now); });
+  connect(rt, &StationRuntime::clockTick, this, [this](const SystemTime& now) {
+    m_pGaugePanel->SetClock(now);
+    if (m_pAlarmDlg && m_pAlarmDlg->isVisible()) m_pAlarmDlg->SetNow(now);
+  });
   connect(rt, &StationRuntime::alarmRaised, this, &CMainDlg::OnAlarmRaised);
+  connect(rt, &StationRuntime::alarmEntriesChanged, this, [this, rt] {
+    if (m_pAlarmDlg) m_pAlarmDlg->ShowEntries(rt->alarmEntries(), m_Clock.Now());
+  });
   connect(rt, &StationRuntime::lampsChanged, this, &CMainDlg::OnLamps);
   connect(rt, &StationRuntime::linkLedChanged, this, &CMainDlg::OnLinkLed);
   connect(rt, &StationRuntime::stacksRebuilt, this, [this](int) { SettingsApplied(); });
