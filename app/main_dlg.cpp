@@ -382,6 +382,7 @@ void CMainDlg::OnDump() {
 void CMainDlg::OnConfig() {
   if (!m_bRunning) return;
   CConfig config(m_pRuntime->settings(), m_Workdir, this);
+  config.SetStationIni(m_pRuntime->stationIni());
   const bool ok = RunModal(config) == QDialog::Accepted;
   // The station may have begun its exit while the dialog was open.
   if (ok && m_bRunning) {
@@ -390,6 +391,12 @@ void CMainDlg::OnConfig() {
     // new record.
     m_pRuntime->ApplySettings(config.settings());
     SettingsApplied();
+    // windscope.ini is written only when one of its settings changed; its new
+    // values hold for this run even when it cannot be written.
+    if (!(config.stationIni() == m_pRuntime->stationIni())) {
+      const std::string error = m_pRuntime->ApplyStationIni(config.stationIni());
+      if (!error.empty()) ShowMessageF("%s: %s", kStationIniName, error.c_str());
+    }
   }
 }
 
