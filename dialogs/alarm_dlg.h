@@ -21,6 +21,7 @@
 #include "core/alarm_states.h"
 #include "core/colour_math.h"
 #include "core/settings.h"
+#include "core/station_event.h"
 #include "core/system_time.h"
 
 namespace ws {
@@ -42,7 +43,7 @@ class CAlarmDlg : public QDialog {
   // Data rows in view; more scroll.
   static constexpr int kVisibleRows = 8;
   // The level shown as "NO COMM" (a stack silent longer than its delay).
-  static constexpr int kNoCommLevel = 4;
+  static constexpr int kNoCommLevel = kLevelNoCommunication;
 
   // `iconFamily`: the icon font loaded at start (empty: the button shows no icon).
   explicit CAlarmDlg(const QString& iconFamily, QWidget* parent = nullptr);
