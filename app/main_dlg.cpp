@@ -99,6 +99,8 @@ void CMainDlg::Init() {
   rt.SetSoundsEnabled(true);
   m_pAlarmDlg = std::make_unique<CAlarmDlg>(m_Fonts.Family(DisplayFonts::kIconSlot));
   connect(m_pAlarmDlg.get(), &CAlarmDlg::acknowledge, this, &CMainDlg::OnAcknowledge);
+  // Its History button (historyRequested) opens the event history, as F4 does.
+  m_pAlarmDlg->SetSettings(&rt.settings());
 
   m_pBasePanel = new CBasePanel(this);
   m_pBasePanel->SetBackgroundColour(kBackground);
@@ -215,15 +217,25 @@ void CMainDlg::ConnectRuntime() {
     m_pBasePanel->SetState(stack, CBasePanel::kNoCommunication);
     if (stack == SelectedStack()) m_pGaugePanel->NoNeedles();
   });
-  connect(rt, &StationRuntime::stackBusy, this, [this](int stack) { m_pBasePanel->SetState(stack, CBasePanel::kBusy); });
+  connect(rt, &StationRuntime::stackBusy, this, [this, rt](int stack) {
+    const bool upload = rt->UploadRunning() && rt->firmware().Stack() == stack;
+    m_pBasePanel->SetBusyKind(stack, upload ? CBasePanel::BusyKind::kUpload : CBasePanel::BusyKind::kDump);
+    m_pBasePanel->SetState(stack, CBasePanel::kBusy);
+  });
   connect(rt, &StationRuntime::gaugeNeedles, this, [this](float direction, float speed) {
     if (!OverviewShown()) m_pGaugePanel->Needles(direction, speed);
   });
   connect(rt, &StationRuntime::gaugeRefresh, this, [this](int k, const StackAverages& averages) {
     if (!OverviewShown()) m_pGaugePanel->Refresh(k, averages);
   });
-  connect(rt, &StationRuntime::clockTick, this, [this](const SystemTime& now) { m_pGaugePanel->SetClock(now); });
+  connect(rt, &StationRuntime::clockTick, this, [this](const SystemTime& now) {
+    m_pGaugePanel->SetClock(now);
+    if (m_pAlarmDlg && m_pAlarmDlg->isVisible()) m_pAlarmDlg->SetNow(now);
+  });
   connect(rt, &StationRuntime::alarmRaised, this, &CMainDlg::OnAlarmRaised);
+  connect(rt, &StationRuntime::alarmEntriesChanged, this, [this, rt] {
+    if (m_pAlarmDlg) m_pAlarmDlg->ShowEntries(rt->alarmEntries(), m_Clock.Now());
+  });
   connect(rt, &StationRuntime::lampsChanged, this, &CMainDlg::OnLamps);
   connect(rt, &StationRuntime::linkLedChanged, this, &CMainDlg::OnLinkLed);
   connect(rt, &StationRuntime::stacksRebuilt, this, [this](int) { SettingsApplied(); });
@@ -370,6 +382,7 @@ void CMainDlg::OnDump() {
 void CMainDlg::OnConfig() {
   if (!m_bRunning) return;
   CConfig config(m_pRuntime->settings(), m_Workdir, this);
+  config.SetStationIni(m_pRuntime->stationIni());
   const bool ok = RunModal(config) == QDialog::Accepted;
   // The station may have begun its exit while the dialog was open.
   if (ok && m_bRunning) {
@@ -378,6 +391,12 @@ void CMainDlg::OnConfig() {
     // new record.
     m_pRuntime->ApplySettings(config.settings());
     SettingsApplied();
+    // windscope.ini is written only when one of its settings changed; its new
+    // values hold for this run even when it cannot be written.
+    if (!(config.stationIni() == m_pRuntime->stationIni())) {
+      const std::string error = m_pRuntime->ApplyStationIni(config.stationIni());
+      if (!error.empty()) ShowMessageF("%s: %s", kStationIniName, error.c_str());
+    }
   }
 }
 

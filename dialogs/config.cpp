@@ -95,6 +95,7 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   left->addLayout(stackAndEnvironment);
   left->addWidget(BuildAlarmSettings());
   left->addWidget(BuildColourSettings());
+  left->addWidget(BuildStationSettings());
   left->addStretch(1);
 
   BuildStackGrid();
@@ -280,6 +281,33 @@ QWidget* CConfig::BuildColourSettings() {
   return group;
 }
 
+QWidget* CConfig::BuildStationSettings() {
+  auto* group = new QGroupBox(QStringLiteral("Station"), this);
+  auto* layout = new QGridLayout(group);
+  // A silent stack raises "NO COMM" in the alarm list once the delay has passed.
+  m_NoCommAlarm = new QCheckBox(QStringLiteral("Enable"), group);
+  m_NoCommDelay = new QSpinBox(group);
+  m_NoCommDelay->setRange(1, 3600);
+  m_NoCommDelay->setSuffix(QStringLiteral(" s"));
+  m_NoCommDelay->setAccelerated(true);
+  Register(kIdNoCommAlarm, m_NoCommAlarm);
+  Register(kIdNoCommDelay, m_NoCommDelay);
+  connect(m_NoCommAlarm, &QCheckBox::toggled, m_NoCommDelay, &QWidget::setEnabled);
+  layout->addWidget(new QLabel(QStringLiteral("NO COMM Alarm"), group), 0, 0);
+  layout->addWidget(m_NoCommAlarm, 0, 1);
+  layout->addWidget(new QLabel(QStringLiteral("Delay"), group), 0, 2, Qt::AlignRight);
+  layout->addWidget(m_NoCommDelay, 0, 3);
+  layout->setColumnStretch(4, 1);
+  return group;
+}
+
+void CConfig::SetStationIni(const StationIni& ini) {
+  m_StationIni = ini;
+  m_NoCommAlarm->setChecked(ini.noComm.alarm);
+  m_NoCommDelay->setValue(ini.noComm.delaySeconds);
+  m_NoCommDelay->setEnabled(ini.noComm.alarm);
+}
+
 void CConfig::BuildStackGrid() {
   m_Grid = new StackGrid(this);
   Register(kIdStackGrid, m_Grid->control());
@@ -313,6 +341,7 @@ void CConfig::ShowValues() {
   RefreshSwatches();
   m_Rows = form.rows;
   FillGrid();
+  SetStationIni(m_StationIni);
 }
 
 uint32_t* CConfig::SwatchColour(int id) {
@@ -543,6 +572,9 @@ void CConfig::accept() {
     if (AskMessageF(kMbOkCancel | kMbIconWarning, "%s", text.toUtf8().constData()) != kIdOk) return;
   }
   m_Settings = std::move(trial);
+  m_StationIni.noComm.alarm = m_NoCommAlarm->isChecked();
+  m_NoCommDelay->interpretText();
+  m_StationIni.noComm.delaySeconds = m_NoCommDelay->value();
   Preview().Stop();
   QDialog::accept();
 }

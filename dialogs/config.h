@@ -1,6 +1,7 @@
 // CConfig, the "CONFIGURATION" dialog: edits every user setting of the station
-// on a private copy of the settings record. OK writes every edit into the copy
-// (the owner then takes it over); Cancel leaves it as it was handed in.
+// on a private copy of the settings record, and of the settings kept beside it
+// (windscope.ini: the no-communication alarm). OK writes every edit into the
+// copies (the owner then takes them over); Cancel leaves them as handed in.
 #pragma once
 
 #include <QButtonGroup>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QString>
 
 #include <array>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "core/station_ini.h"
 #include "dialogs/config_form.h"
 
 namespace ws {
@@ -65,6 +68,9 @@ class CConfig : public QDialog {
     kIdSpeedMeter = 1144,
     kIdChartColour0 = 1138,  // "LOW"; 1139..1143 follow, 1143 "HIGH"
     kIdStackGrid = 1110,
+    // Settings of windscope.ini, beyond the configuration file.
+    kIdNoCommAlarm = 1201,
+    kIdNoCommDelay = 1202,
   };
   // The order in which a click is tested against the swatches.
   static constexpr std::array<int, 11> kSwatchHitOrder = {1146, 1147, 1148, 1144, 1145, 1138,
@@ -81,6 +87,10 @@ class CConfig : public QDialog {
   // The private copy: every edit after OK, the record as handed in otherwise
   // (nothing is written into it before OK).
   const Settings& settings() const { return *m_Settings; }
+  // The settings kept beside the configuration file: shown by SetStationIni
+  // (the defaults until then), every edit taken in on OK.
+  void SetStationIni(const StationIni& ini);
+  const StationIni& stationIni() const { return m_StationIni; }
 
   // The control with a dialog identifier, or null.
   QWidget* Control(int id) const;
@@ -129,6 +139,7 @@ class CConfig : public QDialog {
   QWidget* BuildEnvironment();
   QWidget* BuildAlarmSettings();
   QWidget* BuildColourSettings();
+  QWidget* BuildStationSettings();
   void BuildStackGrid();
   CColourSwatch* MakeSwatch(int id, const QString& label, QWidget* parent);
   void Register(int id, QWidget* control);
@@ -166,6 +177,9 @@ class CConfig : public QDialog {
   std::array<QLineEdit*, kConfigLevels> m_Speeds{};
   std::array<QLineEdit*, kConfigLevels> m_SoundPaths{};
   StackGrid* m_Grid = nullptr;
+  StationIni m_StationIni;
+  QCheckBox* m_NoCommAlarm = nullptr;
+  QSpinBox* m_NoCommDelay = nullptr;
 
   ColourChooser m_ChooseColour;
   FileChooser m_ChooseFile;

@@ -1,8 +1,13 @@
 // CInfoDlg, the information dialog (F1): the program's name, version and
-// copyright from its version entries, on white, with an OK button.
+// copyright from its version entries, on white, with an OK button, and under it
+// the keys the station window answers.
 #pragma once
 
 #include <QDialog>
+#include <QString>
+
+#include <utility>
+#include <vector>
 
 class QPushButton;
 
@@ -19,6 +24,8 @@ class CInfoDlg : public QDialog {
   // "%s   V%s" of ProductName and FileVersion, and LegalCopyright.
   static QString FirstLine();
   static QString SecondLine();
+  // The key list: each key with what it does, in the order shown.
+  static const std::vector<std::pair<QString, QString>>& Keys();
 
   QPushButton* OkButton() const { return m_pOk; }
   // The whole client area as it is painted.

@@ -55,13 +55,32 @@ void CBasePanel::MakeTiles(int count) {
     fnd->m_OffsetY = kOffsetY;
     tile->m_nCornerRadius = 0;
     tile->m_dMaxValueAspect = kMaxValueAspect;
+    tile->m_dFooterFraction = kFooterFraction;
+    tile->m_strWidestStateWord = StateWord(kBusy);
     // Never placed until a layout gives it a cell (the grid may hold fewer cells).
     tile->setGeometry(QRect());
     connect(tile, &CIndicator::notify, this, &CBasePanel::OnTileNotify);
     tile->show();
     m_Tiles.push_back(tile);
     m_State[static_cast<size_t>(i)] = kNormal;
+    m_BusyKind[static_cast<size_t>(i)] = BusyKind::kDump;
   }
+}
+
+QString CBasePanel::StateWord(int state, BusyKind busy) {
+  switch (state) {
+    case kNoCommunication: return QStringLiteral("NO COMM");
+    case kAlarm: return QStringLiteral("ALARM");
+    case kStop: return QStringLiteral("STOP");
+    case kTrip: return QStringLiteral("TRIP");
+    case kBusy: return busy == BusyKind::kUpload ? QStringLiteral("UPLOAD") : QStringLiteral("DUMPING");
+    default: return QString();
+  }
+}
+
+void CBasePanel::SetBusyKind(int stack, BusyKind kind) {
+  if (stack < 0 || stack >= kMaxStacks) return;
+  m_BusyKind[static_cast<size_t>(stack)] = kind;
 }
 
 void CBasePanel::SetSettings(const Settings& settings) {
@@ -124,6 +143,7 @@ void CBasePanel::SetState(int stack, int state) {
   m_State[static_cast<size_t>(stack)] = state;
   CIndicator* tile = m_Tiles[static_cast<size_t>(stack)];
   CFnd* fnd = tile->ValueDisplay();
+  tile->SetStateWord(StateWord(state, m_BusyKind[static_cast<size_t>(stack)]));
   // A busy logger is neither silent nor measured: a word in place of the digits.
   const bool busy = state == kBusy;
   if (fnd->m_bFixedText != busy) {

@@ -1,7 +1,9 @@
 // CBasePanel, the overview of all stacks: one CIndicator tile per stack in a
 // grid of gridColumns + 1 columns and gridRows + 1 rows, in stack order, each
 // showing the stack's speed coloured by its state, or dashes while its logger
-// is silent. A click on a tile asks the main window to open that stack. When
+// is silent. Under the readout each tile names its stack (the title) and its
+// state as a word, so that the overview reads the same without telling colours
+// apart. A click on a tile asks the main window to open that stack. When
 // the grid has fewer cells than there are stacks it takes more rows, so that
 // every stack has a tile.
 #pragma once
@@ -29,6 +31,14 @@ class CBasePanel : public QWidget {
   // link carries a day dump or a firmware upload; the tile shows kBusyText.
   enum State : int { kNoCommunication = 1, kNormal = 2, kAlarm = 3, kStop = 4, kTrip = 5, kBusy = 6 };
   static constexpr const char* kBusyText = "BUSY";
+  // What a busy stack's link carries, for the word under its readout.
+  enum class BusyKind { kDump, kUpload };
+  // Share of the tile height under the readout for the title and the state word.
+  static constexpr double kFooterFraction = 0.2;
+
+  // The word a tile shows for its state: "NO COMM", "ALARM", "STOP", "TRIP",
+  // "DUMPING" or "UPLOAD" while busy, and nothing for normal.
+  static QString StateWord(int state, BusyKind busy = BusyKind::kDump);
 
   explicit CBasePanel(QWidget* parent = nullptr);
 
@@ -42,6 +52,8 @@ class CBasePanel : public QWidget {
   // Stores and shows a stack's state; out-of-range stacks are ignored.
   void SetState(int stack, int state);
   void SetDirectionSpeed(int stack, float direction, float speed);
+  // What the stack's link carries while it is busy (a dump unless told).
+  void SetBusyKind(int stack, BusyKind kind);
   // Applies every stack's stored state again.
   void Refresh();
 
@@ -77,6 +89,7 @@ class CBasePanel : public QWidget {
   std::array<float, kMaxStacks> m_Direction{};
   std::array<float, kMaxStacks> m_Speed{};
   std::array<QRect, kMaxStacks> m_TileRects{};
+  std::array<BusyKind, kMaxStacks> m_BusyKind{};
 };
 
 }  // namespace ws

@@ -1,7 +1,9 @@
 // CIndicator, the tile of one stack on the overview: a gradient body with a
 // label area on the left and a value area on the right, in which a seven-segment
 // readout shows the speed with its unit. The body colour tints the digits; a
-// click or double click is reported to the parent as a notification.
+// click or double click is reported to the parent as a notification. Under the
+// readout an optional footer strip names the tile (its title, elided to fit) and
+// its state (a word at the right on a badge of the body colour).
 #pragma once
 
 #include <QString>
@@ -49,6 +51,18 @@ class CIndicator : public QWidget {
   // The value display shows v x value scale.
   void ShowValue(double v);
 
+  // The footer's state word ("ALARM", ...); empty shows none.
+  void SetStateWord(const QString& word);
+  // The footer's title: m_strTitle, elided (in the middle) to what the footer leaves beside the
+  // state word at the last layout (empty when there is no footer).
+  QString FooterTitle() const { return m_strFooterTitle; }
+  QRect FooterRect() const { return m_rcFooter; }
+  // Where the footer draws the title and the state word, in tile coordinates.
+  QRect FooterTitleRect() const { return m_rcFooterTitle; }
+  QRect StateWordRect() const { return m_rcStateWord; }
+  int FooterFontPixels() const { return m_nFooterFontPixels; }
+  int FooterLines() const { return m_nFooterLines; }
+
   CFnd* ValueDisplay() const { return m_pFnd; }
   CLcd* LcdDisplay() const { return m_pLcd; }
   QRect ValueRect() const { return m_rcValue; }
@@ -83,6 +97,15 @@ class CIndicator : public QWidget {
   // tile would size its digits by its height and push the leading ones off its
   // left edge ("14.2" read as "4.2"); the value area is centred instead.
   double m_dMaxValueAspect = 0.0;
+  // Share of the tile height kept under the readout for the footer (0: none);
+  // the strip keeps between kMinFooter and kMaxFooter pixels.
+  double m_dFooterFraction = 0.0;
+  static constexpr int kMinFooter = 10;
+  static constexpr int kMaxFooter = 26;
+  QString m_strStateWord;
+  // The widest word the owner will show: with a narrow tile the title then
+  // takes a line above the word (empty: the word shown now).
+  QString m_strWidestStateWord;
   ColorRef m_GradTop = 0x4C3F38;
   ColorRef m_GradBottom = 0x82614F;
 
@@ -98,6 +121,10 @@ class CIndicator : public QWidget {
 
  private:
   void ClickAt(QPoint at);
+  void LayoutFooter();
+  QFont FooterFont(bool bold) const;
+  int BadgeWidth(const QString& word) const;
+  static int FooterFontPixelsFor(int line);
 
   int m_nId = 0;
   bool m_bPartner = false;
@@ -108,6 +135,13 @@ class CIndicator : public QWidget {
   QRect m_rcLabel;
   QRect m_rcValue;
   QRect m_rcCaption;
+  QRect m_rcFooter;
+  QRect m_rcFooterTitle;
+  QRect m_rcStateWord;
+  QString m_strFooterTitle;
+  int m_nFooterFontPixels = 0;
+  int m_nFooterLineHeight = 0;
+  int m_nFooterLines = 1;
 };
 
 }  // namespace ws

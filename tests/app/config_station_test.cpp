@@ -3,7 +3,10 @@
 // address reconnects only its own stack, and the unchanged stacks go on
 // recording every second.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QSpinBox>
 #include <QDir>
 #include <QHostAddress>
 #include <QLineEdit>
@@ -23,6 +26,7 @@
 #include "core/record_layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
+#include "core/station_ini.h"
 #include "core/system_time.h"
 #include "dialogs/config.h"
 #include "link/station_runtime.h"
@@ -283,6 +287,39 @@ TEST_F(ConfigStationTest, PreviewingASoundLeavesARunningAlarmSounding) {
   });
   EXPECT_TRUE(main->player().Active());  // OK stopped the preview only
   EXPECT_EQ(FieldUtf8(main->runtime().settings().stopSoundPath), wav.toStdString());
+}
+
+TEST_F(ConfigStationTest, NoCommAlarmSettingsGoToTheIniAndTheConfigurationFileKeepsItsBytes) {
+  StartSite(1, 1);
+  auto readAll = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QString cfgPath = dir.filePath(QStringLiteral("WDX-5100.cfg"));
+  const QByteArray before = readAll(cfgPath);
+  ASSERT_EQ(before.size(), 428528);
+  int changed = 0;
+  QObject::connect(&main->runtime(), &StationRuntime::stationIniChanged, [&] { ++changed; });
+  Configure([](CConfig& d) {
+    // The dialog opens on the station's values.
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(d.Control(CConfig::kIdNoCommAlarm))->isChecked());
+    EXPECT_EQ(qobject_cast<QSpinBox*>(d.Control(CConfig::kIdNoCommDelay))->value(), 10);
+    qobject_cast<QSpinBox*>(d.Control(CConfig::kIdNoCommDelay))->setValue(25);
+  });
+  EXPECT_EQ(changed, 1);
+  EXPECT_TRUE(main->runtime().stationIni().noComm.alarm);
+  EXPECT_EQ(main->runtime().stationIni().noComm.delaySeconds, 25);
+  const StationIniLoad saved = LoadStationIni(dir.path().toStdString());
+  EXPECT_TRUE(saved.found);
+  EXPECT_EQ(saved.ini.noComm.delaySeconds, 25);
+  EXPECT_EQ(readAll(cfgPath), before);
+  // An OK that changes none of them writes nothing and tells no one.
+  Configure([](CConfig&) {});
+  EXPECT_EQ(changed, 1);
+  Configure([](CConfig& d) { qobject_cast<QCheckBox*>(d.Control(CConfig::kIdNoCommAlarm))->setChecked(false); });
+  EXPECT_EQ(changed, 2);
+  EXPECT_FALSE(LoadStationIni(dir.path().toStdString()).ini.noComm.alarm);
+  EXPECT_EQ(readAll(cfgPath), before);
 }
 
 }  // namespace

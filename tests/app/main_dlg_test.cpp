@@ -331,14 +331,15 @@ TEST_F(MainDlgTest, ARaiseShowsTheAlarmListAckHidesItStopsTheSoundAndRearms) {
   ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
   EXPECT_EQ(alarm->TitleBox()->m_strText, "Trip");
   EXPECT_EQ(alarm->TitleBox()->m_FillColor, 0x0000FFu);
-  EXPECT_EQ(alarm->CellText(0, 0), "Stack");
-  EXPECT_EQ(alarm->CellText(1, 0), "Data");
-  EXPECT_EQ(alarm->CellText(2, 0), "Date");
-  EXPECT_EQ(alarm->CellText(0, 1), "2");
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^4[67]\\.\\d m/s$")).match(alarm->CellText(1, 1)).hasMatch())
-      << alarm->CellText(1, 1).toStdString();
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d{1,2}\\.\\d{1,2} \\d{1,2}:\\d{1,2}:\\d{1,2}$"))
-                  .match(alarm->CellText(2, 1))
+  EXPECT_EQ(alarm->CellText(0, CAlarmDlg::kColStack), "Stack");
+  EXPECT_EQ(alarm->CellText(1, CAlarmDlg::kColStack), "2");
+  EXPECT_EQ(alarm->CellText(1, CAlarmDlg::kColLevel), "Trip");
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^4[67]\\.\\d m/s$"))
+                  .match(alarm->CellText(1, CAlarmDlg::kColPeak))
+                  .hasMatch())
+      << alarm->CellText(1, CAlarmDlg::kColPeak).toStdString();
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}\\.\\d{1,2}\\.\\d{1,2} \\d{2}:\\d{2}:\\d{2}$"))
+                  .match(alarm->CellText(1, CAlarmDlg::kColStart))
                   .hasMatch());
   // The level's sound, looped ("Continue"); no sound file set: the built-in tone.
   EXPECT_TRUE(window->player().Active());

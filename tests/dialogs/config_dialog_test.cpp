@@ -6,11 +6,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -333,6 +335,42 @@ TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAsHandedIn) {
   EXPECT_GE(preview.stops, 1);  // the preview ends with the dialog
 }
 
+TEST_F(ConfigDialogTest, NoCommAlarmShowsTheIniValuesAndOkTakesTheEditsCancelNone) {
+  StationIni ini;
+  ini.noComm.alarm = false;
+  ini.noComm.delaySeconds = 45;
+  ini.modbus.enabled = true;
+  ini.mqtt.site = "harbour";
+  for (const bool ok : {false, true}) {
+    CConfig& d = Open();
+    // Until told otherwise the dialog shows the defaults.
+    EXPECT_TRUE(Get<QCheckBox>(CConfig::kIdNoCommAlarm)->isChecked());
+    EXPECT_EQ(Get<QSpinBox>(CConfig::kIdNoCommDelay)->value(), 10);
+    d.SetStationIni(ini);
+    auto* on = Get<QCheckBox>(CConfig::kIdNoCommAlarm);
+    auto* delay = Get<QSpinBox>(CConfig::kIdNoCommDelay);
+    EXPECT_FALSE(on->isChecked());
+    EXPECT_EQ(delay->value(), 45);
+    EXPECT_FALSE(delay->isEnabled());  // no delay to set while the alarm is off
+    QTest::mouseClick(on, Qt::LeftButton);
+    EXPECT_TRUE(delay->isEnabled());
+    EXPECT_EQ(delay->minimum(), 1);
+    EXPECT_EQ(delay->maximum(), 3600);
+    delay->selectAll();
+    QTest::keyClicks(delay, "90");
+    Press(ok ? CConfig::kIdOk : CConfig::kIdCancel);
+    EXPECT_EQ(d.result(), ok ? QDialog::Accepted : QDialog::Rejected);
+    StationIni expected = ini;
+    if (ok) {
+      expected.noComm.alarm = true;
+      expected.noComm.delaySeconds = 90;
+    }
+    EXPECT_EQ(d.stationIni(), expected) << ok;
+    // Nothing of it goes into the configuration record.
+    EXPECT_EQ(d.settings(), *settings) << ok;
+  }
+}
+
 TEST_F(ConfigDialogTest, SwatchesAreHitInTheirOrderAndOpenTheChooserNearBlack) {
   CConfig& d = Open();
   QApplication::processEvents();
@@ -498,6 +536,36 @@ TEST_F(ConfigAppliedTest, ReservedIntervalOutsideItsRangeReadsBackAsTenAfterOk) 
   }
 }
 
+TEST_F(ConfigAppliedTest, NoCommAlarmEditsAreSavedBesideTheConfigurationFileLeftByteForByte) {
+  ASSERT_TRUE(SettingsFile(dir.path().toStdString()).Save(*settings).ok());
+  const QString cfgPath = dir.filePath(QStringLiteral("WDX-5100.cfg"));
+  auto readAll = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray before = readAll(cfgPath);
+  ASSERT_EQ(before.size(), 428528);
+  StationRuntime runtime(dir.path(), clock);
+  runtime.Start();
+  *settings = runtime.settings();
+  CConfig& d = Open();
+  d.SetStationIni(runtime.stationIni());
+  Get<QCheckBox>(CConfig::kIdNoCommAlarm)->setChecked(false);
+  Get<QSpinBox>(CConfig::kIdNoCommDelay)->setValue(3600);
+  Press(CConfig::kIdOk);
+  ASSERT_EQ(d.result(), QDialog::Accepted);
+  runtime.ApplySettings(d.settings());
+  EXPECT_EQ(runtime.ApplyStationIni(d.stationIni()), "");
+  EXPECT_FALSE(runtime.stationIni().noComm.alarm);
+  const StationIniLoad reread = LoadStationIni(dir.path().toStdString());
+  EXPECT_TRUE(reread.found);
+  EXPECT_FALSE(reread.ini.noComm.alarm);
+  EXPECT_EQ(reread.ini.noComm.delaySeconds, 3600);
+  // OK saved the configuration record again: the same bytes.
+  EXPECT_EQ(readAll(cfgPath), before);
+  runtime.Shutdown();
+}
+
 }  // namespace
 }  // namespace ws
 
@@ -515,7 +583,7 @@ TEST_F(ConfigDialogTest, LaidOutEveryControlShowsOnASmallScreen) {
   EXPECT_LE(d.height(), 800);
   for (int id : {1019, 1163, 1164, 1166, 1171, 1169, 1050, 1165, 1104, 1105, 1170, 1146, 1174, 1167, 1001,
                  1147, 1175, 1177, 1173, 1148, 1176, 1178, 1145, 1144, 1138, 1139, 1140, 1141, 1142, 1143,
-                 1110, 1, 2}) {
+                 1110, 1201, 1202, 1, 2}) {
     QWidget* w = d.Control(id);
     ASSERT_NE(w, nullptr) << id;
     EXPECT_TRUE(w->isVisible()) << id;

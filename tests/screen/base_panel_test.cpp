@@ -1,6 +1,7 @@
 // The overview panel: where the tiles go on the grid, the colour of a tile by
 // its state, the dashes of a silent logger, and what a click asks for.
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -135,9 +136,10 @@ TEST_F(BasePanelTest, TallTilesKeepTheirDigitsInsideTheReadout) {
     const int pitch = static_cast<int>(h * fnd->m_SizeFraction * 0.5);
     const auto cells = CFnd::LayoutCells(QStringLiteral("88.8"), w, fnd->m_OffsetX, pitch, false);
     EXPECT_GE(cells.front().left, 0) << k;
-    // Centred in the tile's height.
+    // The readout and the footer under it are centred in the tile's height.
     const QRect tile = panel.Tile(k)->rect();
-    EXPECT_NEAR(fnd->geometry().center().y(), tile.center().y(), 2) << k;
+    const QRect block = fnd->geometry().united(panel.Tile(k)->FooterRect());
+    EXPECT_NEAR(block.center().y(), tile.center().y(), 2) << k;
   }
 }
 
@@ -192,6 +194,85 @@ TEST_F(BasePanelTest, BusyTileShowsAWordNeitherDashesNorAStaleSpeed) {
   panel.SetDirectionSpeed(0, 90, 7.5f);
   panel.SetState(0, CBasePanel::kNormal);
   EXPECT_EQ(fnd->DisplayText(), QStringLiteral("7.5"));
+}
+
+TEST_F(BasePanelTest, EveryTileStateHasItsWordAndNormalNone) {
+  Load(3, 2, 2);
+  const struct {
+    int state;
+    const char* word;
+  } cases[] = {{CBasePanel::kNormal, ""},         {CBasePanel::kAlarm, "ALARM"},
+               {CBasePanel::kStop, "STOP"},       {CBasePanel::kTrip, "TRIP"},
+               {CBasePanel::kNoCommunication, "NO COMM"}, {CBasePanel::kBusy, "DUMPING"},
+               {CBasePanel::kNormal, ""}};
+  CIndicator* tile = panel.Tile(1);
+  for (const auto& c : cases) {
+    panel.SetState(1, c.state);
+    EXPECT_EQ(tile->m_strStateWord, QString::fromLatin1(c.word)) << c.state;
+    EXPECT_EQ(tile->StateWordRect().isEmpty(), *c.word == 0) << c.state;
+  }
+  // A firmware upload says so; the other stacks' words are their own.
+  panel.SetBusyKind(1, CBasePanel::BusyKind::kUpload);
+  panel.SetState(1, CBasePanel::kBusy);
+  EXPECT_EQ(tile->m_strStateWord, QStringLiteral("UPLOAD"));
+  panel.SetState(2, CBasePanel::kBusy);
+  EXPECT_EQ(panel.Tile(2)->m_strStateWord, QStringLiteral("DUMPING"));
+  EXPECT_TRUE(panel.Tile(0)->m_strStateWord.isEmpty());
+  // The colour is still the configured one: the word goes beside it.
+  settings->tripColour = 0x0000FF;
+  panel.SetState(1, CBasePanel::kTrip);
+  EXPECT_EQ(tile->m_BodyColor, 0x0000FFu);
+}
+
+// A hundred stacks, titled far beyond a tile's width, in every state, on the
+// grids and screens an operator may have: each title is cut to its room and
+// neither it nor the state word reaches the readout, each other or the tile edge.
+TEST_F(BasePanelTest, LongTitlesAreElidedAndNeverOverlapTheReadoutOrTheWord) {
+  const QString longTitle = QStringLiteral("NORTH BREAKWATER LOADING CRANE 12 (EAST RAIL)");
+  for (int i = 0; i < kMaxStacks; ++i) {
+    SetFieldUtf8(settings->stacks[static_cast<size_t>(i)].title, longTitle.toStdString(), 80);
+  }
+  const struct {
+    QSize panel;
+    int columns;
+    int rows;
+  } sites[] = {{{1580, 794}, 10, 10}, {{1580, 794}, 15, 2}, {{1260, 800}, 10, 10}, {{1580, 794}, 4, 2}};
+  for (const auto& site : sites) {
+    panel.resize(site.panel);
+    Load(site.columns * site.rows >= 100 ? 100 : 8, site.columns - 1, site.rows - 1);
+    for (int k = 0; k < panel.TileCount(); ++k) {
+      const int state = k % 6 == 5 ? CBasePanel::kBusy : k % 6 + 1;
+      panel.SetDirectionSpeed(k, 0, 45.5f);
+      panel.SetState(k, state);
+      const CIndicator* tile = panel.Tile(k);
+      const QRect footer = tile->FooterRect();
+      const QRect readout = tile->ValueDisplay()->geometry();
+      const QString where = QStringLiteral("%1x%2 stack %3").arg(site.columns).arg(site.rows).arg(k);
+      ASSERT_FALSE(footer.isEmpty()) << where.toStdString();
+      EXPECT_TRUE(tile->rect().contains(footer)) << where.toStdString();
+      EXPECT_FALSE(footer.intersects(readout)) << where.toStdString();
+      EXPECT_GE(tile->FooterFontPixels(), 7) << where.toStdString();
+      const QString shown = tile->FooterTitle();
+      ASSERT_FALSE(shown.isEmpty()) << where.toStdString();
+      EXPECT_NE(shown, longTitle) << where.toStdString();
+      EXPECT_TRUE(shown.contains(QChar(0x2026))) << where.toStdString();
+      QFont font(QStringLiteral("Arial"));
+      font.setPixelSize(tile->FooterFontPixels());
+      EXPECT_LE(QFontMetrics(font).horizontalAdvance(shown), tile->FooterTitleRect().width()) << where.toStdString();
+      EXPECT_TRUE(footer.contains(tile->FooterTitleRect())) << where.toStdString();
+      if (state != CBasePanel::kNormal) {
+        EXPECT_TRUE(footer.contains(tile->StateWordRect())) << where.toStdString();
+        EXPECT_FALSE(tile->StateWordRect().intersects(tile->FooterTitleRect())) << where.toStdString();
+        font.setBold(true);
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(tile->m_strStateWord), tile->StateWordRect().width())
+            << where.toStdString();
+      }
+    }
+  }
+  // A title with room to spare is shown whole.
+  SetFieldUtf8(settings->stacks[0].title, "PIER B", 80);
+  Load(8, 3, 1);
+  EXPECT_EQ(panel.Tile(0)->FooterTitle(), QStringLiteral("PIER B"));
 }
 
 }  // namespace
