@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -140,6 +141,50 @@ TEST(EventJournalTest, FiltersBySpanStackAndGroupAndPagesNewestFirst) {
   span.stack = 3;
   span.groups = static_cast<uint32_t>(EventGroup::kCommunication);
   EXPECT_EQ(Texts(reader->Page(span, 0, 10)), (std::vector<std::string>{"e3"}));
+}
+
+// Pages are read from the top, from rows of earlier pages or from the bottom;
+// whichever way, they are the same slices of the one list.
+TEST(EventJournalTest, PagesFromAnyStartingPlaceAreSlicesOfTheList) {
+  TempDir dir;
+  EventJournal journal;
+  ASSERT_TRUE(journal.Open(dir.path()));
+  auto recordSome = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      // Three events a second, and one second going back (a clock set back).
+      const int64_t second = i / 3 - (i % 17 == 0 ? 5 : 0);
+      journal.Record(MakeEvent(second, i % 2 ? EventKind::kAlarmRaised : EventKind::kDumpEnded, i % 5, 1, 0,
+                               std::to_string(i)));
+    }
+    journal.Flush();
+  };
+  recordSome(0, 400);
+  auto reader = OpenReader(dir.path());
+  ASSERT_NE(reader, nullptr);
+  for (const uint32_t groups : {kAllEventGroups, static_cast<uint32_t>(EventGroup::kAlarms)}) {
+    EventFilter filter;
+    filter.groups = groups;
+    auto expectSlices = [&](std::initializer_list<int64_t> offsets, bool countFirst) {
+      std::vector<StoredEvent> all = reader->All(filter);
+      std::reverse(all.begin(), all.end());
+      const std::vector<std::string> list = Texts(all);
+      if (countFirst) {
+        EXPECT_EQ(reader->Count(filter), static_cast<int64_t>(list.size()));
+      }
+      for (const int64_t offset : offsets) {
+        const size_t from = std::min(static_cast<size_t>(offset), list.size());
+        const size_t to = std::min(from + 7, list.size());
+        EXPECT_EQ(Texts(reader->Page(filter, offset, 7)),
+                  std::vector<std::string>(list.begin() + from, list.begin() + to))
+            << "offset " << offset << " groups " << groups;
+      }
+    };
+    expectSlices({0, 7, 14, 100, 93, 99, 150, 120, 390, 395, 20}, false);
+    expectSlices({180, 187, 170, 390, 396, 3, 500}, true);
+    // New events move every position on.
+    recordSome(400 + static_cast<int>(groups), 430 + static_cast<int>(groups));
+    expectSlices({180, 187, 170, 0}, true);
+  }
 }
 
 TEST(EventJournalTest, NewEventsShowToAnOpenReader) {
