@@ -99,6 +99,14 @@ TEST_F(AlarmStatesTest, ASpeedBackAtTheLevelStartsTheTenSecondsOver) {
   EXPECT_EQ(SpeedFor(0, 20.0, 1000).size(), 1u);
 }
 
+TEST_F(AlarmStatesTest, AClockSetBackStartsTheTenSecondsOverInsteadOfStretchingThem) {
+  states.Raise(0, kLevelAlarm, 31.0);
+  EXPECT_TRUE(SpeedFor(0, 20.0, 5000).empty());
+  clock.Advance(-3600 * 1000);
+  EXPECT_TRUE(SpeedFor(0, 20.0, 9500).empty());
+  EXPECT_EQ(SpeedFor(0, 20.0, 1000).size(), 1u);
+}
+
 TEST_F(AlarmStatesTest, AckCoversOnlyWhatIsUnacknowledged) {
   states.Raise(0, kLevelTrip, 46.0);
   states.Raise(3, kLevelNoCommunication, 0.0);

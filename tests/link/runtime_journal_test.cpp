@@ -149,6 +149,21 @@ TEST_F(RuntimeJournalTest, StartNamesTheVersionAndEndNamesItsReason) {
   EXPECT_EQ(Of(EventKind::kStationEnded).size(), 1u);
 }
 
+TEST_F(RuntimeJournalTest, HealthyStacksAreNeverLostNorSilentEvenWhenTheClockJumps) {
+  StartSite(2, 12);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  // The first tick marks every new link as not answering (it has not been
+  // asked yet): that is no loss of communication.
+  ASSERT_TRUE(WaitTicks(2));
+  // A clock set forward (daylight saving, a time server) does not make the
+  // stacks silent for the no-communication alarm.
+  shifted.Shift(3600);
+  ASSERT_TRUE(WaitTicks(3));
+  EXPECT_TRUE(Of(EventKind::kCommunicationLost).empty());
+  EXPECT_TRUE(Of(EventKind::kAlarmRaised).empty());
+  EXPECT_TRUE(runtime->alarmEntries().empty());
+}
+
 TEST_F(RuntimeJournalTest, AlarmStatesRiseReturnBeforeAckAndAreAcknowledgedOnce) {
   StartSite(1, 14);
   ASSERT_TRUE(WaitForFirstReplies(1));
