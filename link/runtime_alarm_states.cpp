@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "core/format_fixed.h"
 #include "link/runtime_callbacks.h"

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include "core/station_event.h"
 #include "support/fake_clock.h"
 
@@ -107,14 +105,6 @@ TEST_F(AlarmStatesTest, AClockSetBackStartsTheTenSecondsOverInsteadOfStretchingT
   EXPECT_EQ(SpeedFor(0, 20.0, 1000).size(), 1u);
 }
 
-TEST_F(AlarmStatesTest, AckCoversOnlyWhatIsUnacknowledged) {
-  states.Raise(0, kLevelTrip, 46.0);
-  states.Raise(3, kLevelNoCommunication, 0.0);
-  EXPECT_EQ(states.Acknowledge().size(), 2u);
-  EXPECT_TRUE(states.Acknowledge().empty());
-  EXPECT_EQ(states.Entries().size(), 2u);
-}
-
 TEST_F(AlarmStatesTest, RaiseWhileActiveContinuesAndAfterAReturnStartsOver) {
   states.Raise(0, kLevelStop, 41.0);
   const SystemTime first = clock.Now();
@@ -146,15 +136,6 @@ TEST_F(AlarmStatesTest, NoCommunicationReturnsOnlyWhenTold) {
   EXPECT_EQ(back->entry.condition, AlarmCondition::kReturnedUnacknowledged);
   EXPECT_EQ(back->entry.durationMs, 20000);
   EXPECT_FALSE(states.Return(0, kLevelNoCommunication).has_value());
-}
-
-TEST_F(AlarmStatesTest, ASpeedThatIsNotANumberSaysNothing) {
-  states.Raise(0, kLevelAlarm, 31.0);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_TRUE(SpeedFor(0, nan, 20000).empty());
-  EXPECT_EQ(states.Entries().at(0).peakSpeed, 31.0);
-  // Nor does it count as below: the ten seconds start with the first real speed.
-  EXPECT_TRUE(SpeedFor(0, 10.0, 9500).empty());
 }
 
 TEST_F(AlarmStatesTest, EntriesOldestFirstAndRemovedStacksLeaveQuietly) {

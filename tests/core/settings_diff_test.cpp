@@ -52,13 +52,6 @@ TEST(SettingsDiffTest, TitlesAreReadFromTheRecordsEncoding) {
   EXPECT_EQ(DiffSettings(*a, *b), Lines{"Stack #1 title: \"STACK #1\" \u2192 \"\xEB\xB0\x94\xEB\x9E\x8C 1\""});
 }
 
-TEST(SettingsDiffTest, StacksBeyondTheCountBeforeAndAfterAreNotCompared) {
-  auto a = std::make_unique<Settings>();
-  auto b = std::make_unique<Settings>(*a);
-  b->stacks[5].loggerAddress = *AddressFromText("10.0.0.6");  // stack 6 not in use
-  EXPECT_TRUE(DiffSettings(*a, *b).empty());
-}
-
 TEST(SettingsDiffTest, StationIniNamesThePasswordWithoutItsValue) {
   StationIni a;
   StationIni b;
