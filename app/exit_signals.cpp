@@ -27,6 +27,15 @@ void OnSignal(int number) {
 
 }  // namespace
 
+const char* ExitSignalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal";
+  }
+}
+
 CExitSignals::CExitSignals(QObject* parent) : QObject(parent) {
   if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
     g_pipe[0] = g_pipe[1] = -1;

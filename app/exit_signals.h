@@ -9,6 +9,9 @@ class QSocketNotifier;
 
 namespace ws {
 
+// "SIGTERM", "SIGINT", "SIGHUP", else "signal": the end reason journalled.
+const char* ExitSignalName(int signalNumber);
+
 class CExitSignals : public QObject {
   Q_OBJECT
 

@@ -44,9 +44,11 @@ int CMainApp::Run() {
   journal.Open();
   journal.Attach(dialog.runtime());
   CExitSignals exitSignals;
-  QObject::connect(&exitSignals, &CExitSignals::exitRequested, &dialog, [&dialog](int) { dialog.ExitSequence(); });
+  QObject::connect(&exitSignals, &CExitSignals::exitRequested, &dialog, [&dialog](int number) {
+    dialog.ExitSequence(ExitSignalName(number));
+  });
   // A quit from elsewhere (the session manager) still saves.
-  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence(); });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence("session end"); });
   dialog.Init();
   CKeepAwake keepAwake;
   keepAwake.Inhibit();

@@ -400,11 +400,11 @@ void CMainDlg::OnConfig() {
   }
 }
 
-void CMainDlg::OnExit() {
+void CMainDlg::OnExit(const char* reason) {
   if (!m_bRunning) return;
   const int answer = AskMessageF(kMbYesNo | kMbIconQuestion, "%s", kExitQuestion);
   if (answer != kIdYes || !m_bRunning) return;
-  ExitSequence();
+  ExitSequence(reason);
 }
 
 void CMainDlg::OnHelp() {
@@ -418,7 +418,7 @@ int CMainDlg::RunModal(QDialog& dialog) {
   return dialog.exec();
 }
 
-void CMainDlg::ExitSequence() {
+void CMainDlg::ExitSequence(const std::string& reason) {
   if (!m_bRunning) return;
   m_bRunning = false;
   // Modal dialogs still open (a signal arrived while one was shown) end first,
@@ -433,7 +433,7 @@ void CMainDlg::ExitSequence() {
   // A dump running ends first (quietly), then the runtime's exit sequence.
   if (m_pDump) m_pDump->Abandon();
   if (m_pProgress) m_pProgress->hide();
-  m_pRuntime->Shutdown();
+  m_pRuntime->Shutdown(reason);
   m_pRuntime->SetAlarmSound(nullptr);
   QDialog::done(QDialog::Accepted);
   emit finished(0);
@@ -536,7 +536,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
   }
   // The window manager's close (and Alt+F4, logout) asks like EXIT does.
   event->ignore();
-  OnExit();
+  OnExit("window close");
 }
 
 QImage CMainDlg::RenderBackground() const {

@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <vector>
+#include <string>
 
 #include "app/alarm_player.h"
 #include "core/colour_math.h"
@@ -72,12 +73,14 @@ class CMainDlg : public QDialog {
   void OnReport();
   void OnDump();
   void OnConfig();
-  void OnExit();
+  // EXIT (and the window manager's close, which names itself as `reason`).
+  void OnExit(const char* reason = "operator EXIT");
   void OnHelp();
   // The exit sequence without the question (EXIT confirmed, SIGTERM, SIGINT,
   // session end): settings saved with the statistics snapshot, lamp tower
-  // all-off, the window closed. Safe to call more than once.
-  void ExitSequence();
+  // all-off, the window closed; `reason` goes into the journal's end event.
+  // Safe to call more than once.
+  void ExitSequence(const std::string& reason = "station window closed");
   // After the configuration dialog's OK was applied to the runtime: the
   // panels and the title follow the new record.
   void SettingsApplied();

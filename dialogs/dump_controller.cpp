@@ -116,16 +116,18 @@ void CDumpController::Dump(int stack) {
     AskMessageF(kMbOk | kMbIconError, "%s", kInvalidDateText);
     return;
   }
-  FillHoles(stack, {day});
+  FillHoles(stack, {day}, false);
 }
 
-bool CDumpController::FillHoles(int stack, std::vector<SystemTime> days) {
+bool CDumpController::FillHoles(int stack, std::vector<SystemTime> days, bool holes) {
   if (Busy() || days.empty() || stack < 0 || stack >= m_Runtime.stackCount() || !m_Runtime.Running() ||
       m_Runtime.DumpRunning()) {
     return false;
   }
   m_LastMessage.clear();
-  if (!m_Fill.Start(stack, std::move(days))) return false;
+  if (!m_Fill.Start(stack, std::move(days), holes ? FillHolesDriver::kFillHoles : FillHolesDriver::kChosenDay)) {
+    return false;
+  }
   emit dumpEnabledChanged(false);
   return true;
 }

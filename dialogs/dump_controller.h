@@ -45,8 +45,9 @@ class CDumpController : public QObject {
   void Dump(int stack);
 
   // Dumps `days` of `stack` one after another with one progress window, as
-  // "Fill holes" does. False when nothing was started.
-  bool FillHoles(int stack, std::vector<SystemTime> days);
+  // "Fill holes" does (holes false: the one day the calendar's OK chose, which
+  // the journal does not count as a "Fill holes" run). False when nothing was started.
+  bool FillHoles(int stack, std::vector<SystemTime> days, bool holes = true);
 
   // The progress window's Cancel: ends the dump (blocks already written stay)
   // and tells how many blocks were stored.

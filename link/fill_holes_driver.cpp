@@ -2,9 +2,27 @@
 
 #include <utility>
 
+#include "core/format_fixed.h"
 #include "link/station_runtime.h"
 
 namespace ws {
+
+namespace {
+
+const char* RunEndWord(std::optional<FillHolesEnd> end) {
+  switch (end.value_or(FillHolesEnd::kAbandoned)) {
+    case FillHolesEnd::kDone: return "done";
+    case FillHolesEnd::kCancelled: return "cancelled";
+    case FillHolesEnd::kAbandoned: return "abandoned";
+    case FillHolesEnd::kTimedOut: return "timed out";
+    case FillHolesEnd::kWriteFailed: return "write failed";
+  }
+  return "ended";
+}
+
+std::string DayText(const SystemTime& day) { return FormatC("%04d-%02d-%02d", day.year, day.month, day.day); }
+
+}  // namespace
 
 class FillHolesDriver::RuntimeDumper final : public DayDumper {
  public:
@@ -35,13 +53,34 @@ void FillHolesDriver::SetMayContinue(std::function<bool()> mayContinue) {
   m_MayContinue = std::move(mayContinue);
 }
 
-bool FillHolesDriver::Start(int stack, std::vector<SystemTime> days) {
-  if (m_Run.Active() || !m_Runtime.Running() || stack < 0 || stack >= m_Runtime.stackCount()) {
+bool FillHolesDriver::Start(int stack, std::vector<SystemTime> days, RunKind kind) {
+  if (m_Run.Active() || !m_Runtime.Running() || stack < 0 || stack >= m_Runtime.stackCount() || days.empty()) {
     return false;
   }
-  if (!m_Run.Start(stack, std::move(days))) return false;
+  m_Kind = kind;
+  const std::string span = days.size() == 1 ? DayText(days.front())
+                                            : DayText(days.front()) + " to " + DayText(days.back());
+  if (m_Runtime.DumpRunning()) return false;
+  // Journalled before the first day's dump starts, so that its events follow.
+  if (m_Kind == kFillHoles) {
+    m_Runtime.Journal(EventKind::kFillHoles, stack, 0, 0.0,
+                      FormatC("Fill holes started: %zu day(s), %s", days.size(), span.c_str()));
+  }
+  if (!m_Run.Start(stack, std::move(days))) {
+    if (m_Kind == kFillHoles) m_Runtime.Journal(EventKind::kFillHoles, stack, 0, 0.0, "Fill holes: no day could be dumped");
+    return false;
+  }
   emit dayStarted();
   return true;
+}
+
+void FillHolesDriver::Finish() {
+  if (m_Kind == kFillHoles) {
+    const FillHolesTotals& totals = m_Run.totals();
+    m_Runtime.Journal(EventKind::kFillHoles, m_Run.stack(), 0, static_cast<double>(totals.blocksStored),
+                      std::string("Fill holes ") + RunEndWord(m_Run.LastEnd()) + ": " + FillHolesSummary(totals));
+  }
+  emit finished();
 }
 
 void FillHolesDriver::Cancel() {
@@ -50,14 +89,14 @@ void FillHolesDriver::Cancel() {
   // the run ends here.
   const bool dumping = m_Runtime.DumpRunning();
   m_Run.Cancel();
-  if (!dumping && !m_Run.Active()) emit finished();
+  if (!dumping && !m_Run.Active()) Finish();
 }
 
 void FillHolesDriver::Abandon() {
   if (!m_Run.Active()) return;
   const bool dumping = m_Runtime.DumpRunning();
   m_Run.Abandon();
-  if (!dumping && !m_Run.Active()) emit finished();
+  if (!dumping && !m_Run.Active()) Finish();
 }
 
 void FillHolesDriver::OnDumpProgress(int percent) {
@@ -70,7 +109,7 @@ void FillHolesDriver::OnDumpFinished(int end) {
   const FillHolesRun::Step step = m_Run.OnDayFinished(static_cast<DumpEnd>(end), dump.BlocksStored(),
                                                       dump.BlocksFailed(), dump.FailureText());
   if (step == FillHolesRun::Step::kEnded) {
-    emit finished();
+    Finish();
     return;
   }
   // The next day starts from the event loop, outside the runtime's reply handling.
@@ -87,7 +126,7 @@ void FillHolesDriver::StartNextDay() {
     emit dayStarted();
     return;
   }
-  emit finished();
+  Finish();
 }
 
 }  // namespace ws

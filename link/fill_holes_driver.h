@@ -24,9 +24,13 @@ class FillHolesDriver : public QObject {
   explicit FillHolesDriver(StationRuntime& runtime, QObject* parent = nullptr);
   ~FillHolesDriver() override;
 
+  // What a run is for: "Fill holes" runs are journalled as such (started, and
+  // ended with their totals); a chosen day shows only as its day dump.
+  enum RunKind { kChosenDay, kFillHoles };
+
   // Dumps `days` of `stack` one after another. False when nothing was started (no
   // day, a bad stack, the runtime stopped, a dump or run already going).
-  bool Start(int stack, std::vector<SystemTime> days);
+  bool Start(int stack, std::vector<SystemTime> days, RunKind kind = kFillHoles);
   // The operator's Cancel: a running dump stops where it is (its blocks stay); the
   // run ends as kCancelled.
   void Cancel();
@@ -54,11 +58,14 @@ class FillHolesDriver : public QObject {
   void OnDumpProgress(int percent);
   void OnDumpFinished(int end);
   void StartNextDay();
+  // Journals the end of a "Fill holes" run and tells finished.
+  void Finish();
 
   StationRuntime& m_Runtime;
   std::unique_ptr<RuntimeDumper> m_Dumper;
   FillHolesRun m_Run;
   std::function<bool()> m_MayContinue;
+  RunKind m_Kind = kFillHoles;
 };
 
 }  // namespace ws

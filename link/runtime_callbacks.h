@@ -21,13 +21,12 @@ class StationRuntime::Sender final : public LinkSender {
   StationRuntime& m_rt;
 };
 
-// What a raised level sets off: the alarm list entry (a signal) and the sound.
+// What a raised level sets off: its alarm state and journal event, the alarm
+// list entry (a signal) and the sound.
 class StationRuntime::AlarmBridge final : public AlarmSink {
  public:
   explicit AlarmBridge(StationRuntime& rt) : m_rt(rt) {}
-  void AlarmRaised(int stack, int level, double speed) override {
-    emit m_rt.alarmRaised(stack, level, speed);
-  }
+  void AlarmRaised(int stack, int level, double speed) override { m_rt.OnLevelRaised(stack, level, speed); }
   void PlaySound(const std::string& path, bool looped) override { m_rt.m_Sound->Play(path, looped); }
   void StopSound() override { m_rt.m_Sound->Stop(); }
 

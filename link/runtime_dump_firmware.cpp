@@ -1,5 +1,6 @@
 #include <QFile>
 
+#include "core/format_fixed.h"
 #include "core/record_layout.h"
 #include "link/link_logging.h"
 #include "link/runtime_callbacks.h"
@@ -8,6 +9,32 @@
 // The day dump and the firmware upload of the station runtime.
 
 namespace ws {
+
+namespace {
+
+std::string DayText(const SystemTime& day) { return FormatC("%04d-%02d-%02d", day.year, day.month, day.day); }
+
+const char* DumpEndWord(DumpEnd end) {
+  switch (end) {
+    case DumpEnd::kCompleted: return "completed";
+    case DumpEnd::kAbandoned: return "abandoned";
+    case DumpEnd::kTimedOut: return "timed out";
+    case DumpEnd::kWriteFailed: return "write failed";
+  }
+  return "ended";
+}
+
+const char* UploadEndWord(FirmwareEnd end) {
+  switch (end) {
+    case FirmwareEnd::kFinished: return "finished";
+    case FirmwareEnd::kTimedOut: return "timed out";
+    case FirmwareEnd::kAbandoned: return "abandoned";
+    case FirmwareEnd::kTooManyRestarts: return "given up (the logger kept starting over)";
+  }
+  return "ended";
+}
+
+}  // namespace
 
 bool StationRuntime::BlockWriter::WriteBlock(int stack, const DumpBlock& block) {
   const RecordStatus status = m_rt.m_Recorder->WriteBlock(stack, block);
@@ -29,6 +56,7 @@ DumpStart StationRuntime::StartDump(int stack, const SystemTime& date) {
   if (!m_Running || stack < 0 || stack >= m_StackCount) return DumpStart::kInvalidDate;
   const DumpStart started = m_Dump->Start(stack, date);
   if (started == DumpStart::kStarted) {
+    Journal(EventKind::kDumpStarted, stack, 0, 0.0, "Day dump of " + DayText(date) + " started");
     m_Timer10.start();
     UpdateBusyStacks();
     emit dumpProgress(0);
@@ -36,12 +64,22 @@ DumpStart StationRuntime::StartDump(int stack, const SystemTime& date) {
   return started;
 }
 
+void StationRuntime::EndDump(DumpEnd end) {
+  m_Timer10.stop();
+  UpdateBusyStacks();  // polls the stack again
+  const DumpSession& d = *m_Dump;
+  std::string text = FormatC("Day dump of %s %s: %d blocks stored, %d failed", DayText(d.Date()).c_str(),
+                             DumpEndWord(end), d.BlocksStored(), d.BlocksFailed());
+  if (!d.FailureText().empty()) text += " (" + d.FailureText() + ")";
+  Journal(EventKind::kDumpEnded, d.Stack(), 0, static_cast<double>(d.BlocksStored()), std::move(text));
+  emit dumpFinished(static_cast<int>(end));
+}
+
 void StationRuntime::AbandonDump() {
   m_Timer10.stop();
   if (!m_Dump->Running()) return;
   m_Dump->Abandon();
-  UpdateBusyStacks();
-  emit dumpFinished(static_cast<int>(DumpEnd::kAbandoned));
+  EndDump(DumpEnd::kAbandoned);
 }
 
 void StationRuntime::OnDumpTimer() {
@@ -52,9 +90,7 @@ void StationRuntime::OnDumpTimer() {
       m_Timer10.stop();
       return;
     case DumpRepeat::kTimedOut:
-      m_Timer10.stop();
-      UpdateBusyStacks();
-      emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
+      EndDump(DumpEnd::kTimedOut);
       return;
   }
 }
@@ -70,20 +106,14 @@ void StationRuntime::HandleDumpReply(int i, std::span<const uint8_t> reply) {
       emit dumpProgress(m_Dump->Progress());
       return;
     case DumpReply::kCompleted:
-      m_Timer10.stop();
-      UpdateBusyStacks();  // polls the stack again
       emit dumpProgress(100);
-      emit dumpFinished(static_cast<int>(DumpEnd::kCompleted));
+      EndDump(DumpEnd::kCompleted);
       return;
     case DumpReply::kTimedOut:
-      m_Timer10.stop();
-      UpdateBusyStacks();
-      emit dumpFinished(static_cast<int>(DumpEnd::kTimedOut));
+      EndDump(DumpEnd::kTimedOut);
       return;
     case DumpReply::kWriteFailed:
-      m_Timer10.stop();
-      UpdateBusyStacks();
-      emit dumpFinished(static_cast<int>(DumpEnd::kWriteFailed));
+      EndDump(DumpEnd::kWriteFailed);
       return;
   }
 }
@@ -117,9 +147,18 @@ void StationRuntime::AbandonUpload() {
   // The page exchange runs on the link that asked; once that link is rebuilt the
   // upload could only end by its time-out, with that stack unpolled until then.
   if (!m_Firmware->Running()) return;
+  const int stack = m_Firmware->Stack();
   m_Firmware->Abandon();
   UpdateBusyStacks();
-  emit firmwareFinished(static_cast<int>(FirmwareEnd::kAbandoned));
+  EndUpload(stack, FirmwareEnd::kAbandoned);
+}
+
+void StationRuntime::EndUpload(int stack, FirmwareEnd end) {
+  // Page() stays at the last page sent once the upload has ended.
+  const int sent = end == FirmwareEnd::kFinished ? m_UploadLastPage + 1 : m_Firmware->Page();
+  Journal(EventKind::kFirmwareEnded, stack, 0, static_cast<double>(sent),
+          FormatC("Firmware upload %s: %d of %d pages sent", UploadEndWord(end), sent, m_UploadLastPage + 1));
+  emit firmwareFinished(static_cast<int>(end));
 }
 
 void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) {
@@ -129,6 +168,10 @@ void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) 
     case FirmwareStep::kIgnored:
       return;
     case FirmwareStep::kStarted:
+      m_UploadLastPage = m_Firmware->LastPage();
+      Journal(EventKind::kFirmwareStarted, i, 0, static_cast<double>(m_UploadLastPage + 1),
+              FormatC("Firmware upload started: %d pages%s", m_UploadLastPage + 1,
+                      m_Firmware->Restarts() > 0 ? " (the logger asked to start over)" : ""));
       emit firmwareStarted(m_Firmware->LastPage());
       emit firmwareProgress(0);
       return;
@@ -137,10 +180,10 @@ void StationRuntime::HandleFirmwareReply(int i, std::span<const uint8_t> reply) 
       emit firmwareProgress(m_Firmware->Page());
       return;
     case FirmwareStep::kFinished:
-      emit firmwareFinished(static_cast<int>(FirmwareEnd::kFinished));
+      EndUpload(i, FirmwareEnd::kFinished);
       return;
     case FirmwareStep::kGaveUp:
-      emit firmwareFinished(static_cast<int>(FirmwareEnd::kTooManyRestarts));
+      EndUpload(i, FirmwareEnd::kTooManyRestarts);
       return;
   }
 }

@@ -1,6 +1,7 @@
 // The runtime's event fan-out and the settings kept beside the configuration file.
 #include <algorithm>
 
+#include "core/settings_diff.h"
 #include "link/station_runtime.h"
 
 namespace ws {
@@ -29,8 +30,16 @@ void StationRuntime::Journal(EventKind kind, int stack, int level, double value,
 }
 
 std::string StationRuntime::ApplyStationIni(const StationIni& edited) {
+  const std::vector<std::string> changes = DiffStationIni(m_StationIni, edited);
   m_StationIni = edited;
   const std::string error = SaveStationIni(m_WorkdirUtf8, m_StationIni);
+  if (!changes.empty()) {
+    Journal(EventKind::kConfigurationChanged, -1, 0, static_cast<double>(changes.size()), JoinChanges(changes));
+  }
+  // Switched off: no stack stays in the no-communication alarm.
+  if (!m_StationIni.noComm.alarm) {
+    for (int i = 0; i < m_StackCount; ++i) ReturnNoCommunication(i);
+  }
   emit stationIniChanged();
   return error;
 }

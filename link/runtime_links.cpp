@@ -33,7 +33,9 @@ void StationRuntime::UpdateBusyStacks() {
       m_Tile[ui] = kTileBusy;
       emit stackBusy(i);
     } else {
-      // The tile shows the next answer, or no communication if none comes.
+      // The tile shows the next answer, or no communication if none comes; the
+      // no-communication alarm waits its whole delay again.
+      m_SilentTicks[ui] = 0;
       m_Poll[ui].ResumeAfterBusy();
       if (QTimer* poll = m_PollTimers[ui]) poll->start();
     }
@@ -90,6 +92,7 @@ void StationRuntime::OnReassemblyTimer(int i) {
 
 void StationRuntime::HandleReply(int i, std::span<const uint8_t> reply) {
   const auto ui = static_cast<size_t>(i);
+  OnSignOfLife(i);
   const PollActions actions = m_Poll[ui].OnReply(reply, ContextFor(i));
   if (actions.led == LedColour::kGreen) emit linkLedChanged(kLedGreenDark, kLedGreenLight);
 
@@ -99,6 +102,7 @@ void StationRuntime::HandleReply(int i, std::span<const uint8_t> reply) {
     m_Measured[ui] = Sample{actions.measured->direction, actions.measured->speed};
     m_Cascade->SetLiveValues(i, actions.live->direction, actions.live->speed);
     m_Alarms->Evaluate(i);
+    JudgeAlarmStates(i);
     SendLampMessage();
     const StackStatistics& s = m_Cascade->Stack(i);
     m_Tile[ui] = ws::TileState(s.speed, m_Alarms->Config().thresholds);
@@ -128,6 +132,7 @@ void StationRuntime::ApplyPollActions(int i, const PollActions& actions) {
   CNexSock* link = m_Links[ui];
   QTimer* poll = m_PollTimers[ui];
   if (!link || !poll) return;
+  if (actions.markNoCommunication) OnCommunicationLost(i);
   if (actions.markNoCommunication && m_Tile[ui] != kTileNoCommunication) {
     m_Tile[ui] = kTileNoCommunication;
     emit stackNoCommunication(i);
@@ -159,11 +164,14 @@ void StationRuntime::OnSupervisionTimer() {
 
   // A stack whose link carries a dump or upload is left out (its context says so).
   for (int i = 0; i < m_StackCount && m_Running; ++i) {
+    if (!IsBusy(i)) ++m_SilentTicks[static_cast<size_t>(i)];
     ApplyPollActions(i, m_Poll[static_cast<size_t>(i)].OnSupervisionTick(ContextFor(i)));
   }
+  if (m_Running) SuperviseNoCommunication();
+  const int uploading = m_Firmware->Stack();
   if (m_Firmware->OnTick()) {
     UpdateBusyStacks();
-    emit firmwareFinished(static_cast<int>(FirmwareEnd::kTimedOut));
+    EndUpload(uploading, FirmwareEnd::kTimedOut);
   }
 }
 

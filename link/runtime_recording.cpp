@@ -72,6 +72,7 @@ void StationRuntime::CheckRecording() {
   } else {
     qCWarning(lcLink).noquote() << "record files:" << m_RecordingNotice;
   }
+  Journal(EventKind::kRecordingState, -1, 0, static_cast<double>(state), m_RecordingNotice.toStdString());
   emit recordingStateChanged(static_cast<int>(state), m_RecordingNotice);
 }
 

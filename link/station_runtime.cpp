@@ -4,6 +4,8 @@
 #include <type_traits>
 
 #include "core/alarm_thresholds.h"
+#include "core/format_fixed.h"
+#include "core/settings_diff.h"
 #include "core/settings_file.h"
 #include "link/link_logging.h"
 #include "link/runtime_callbacks.h"
@@ -11,7 +13,8 @@
 // The runtime's lifecycle and live settings. Its other parts live beside it:
 // runtime_links.cpp (links, replies, supervision), runtime_lamp.cpp (the lamp
 // tower), runtime_recording.cpp (record tick and averaging steps) and
-// runtime_dump_firmware.cpp (day dump and firmware upload).
+// runtime_dump_firmware.cpp (day dump and firmware upload), runtime_events.cpp
+// (event sinks) and runtime_alarm_states.cpp (alarm states, no communication).
 
 namespace ws {
 
@@ -22,6 +25,10 @@ namespace {
 
 // A configuration file may hold any number; the station then serves one stack.
 int ValidStackCount(int n) { return (n < 1 || n > kMaxStacks) ? 1 : n; }
+
+#ifndef WS_STATION_VERSION
+#define WS_STATION_VERSION "unknown"
+#endif
 
 }  // namespace
 
@@ -39,6 +46,8 @@ StationRuntime::StationRuntime(QString workdir, const Clock& clock, QObject* par
   m_Recorder = std::make_unique<Recorder>(m_WorkdirUtf8);
   m_Dump = std::make_unique<DumpSession>(m_Clock, *m_Sender, *m_BlockWriter);
   m_Firmware = std::make_unique<FirmwareUpload>(m_Clock, *m_Sender);
+  m_States = std::make_unique<AlarmStates>(m_Clock);
+  m_CommLostMs.fill(-1);
   m_Links.fill(nullptr);
   m_PollTimers.fill(nullptr);
   m_ReassemblyTimers.fill(nullptr);
@@ -76,6 +85,8 @@ void StationRuntime::Start() {
   m_SettingsLoad = loaded;
   m_StationIni = LoadStationIni(m_WorkdirUtf8).ini;
   m_StackCount = ValidStackCount(m_Settings->stackCount);
+  Journal(EventKind::kStationStarted, -1, 0, 0.0,
+          FormatC("Windscope %s started with %d stack(s)", WS_STATION_VERSION, m_StackCount));
   m_Cascade = std::make_unique<StatisticsCascade>(m_Clock, m_StackCount);
   m_Alarms = std::make_unique<AlarmRules>(*m_Cascade, *m_AlarmBridge, m_Clock);
   ApplyAlarmConfig();
@@ -135,6 +146,7 @@ void StationRuntime::CreateStack(int i) {
   m_Busy[ui] = false;
   m_LastReplySecond[ui] = Recorder::kNoReply;
   m_Measured[ui] = Sample{};
+  m_SilentTicks[ui] = 0;  // its silence counts from now
   link->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
 }
 
@@ -181,7 +193,7 @@ void StationRuntime::StopTimers() {
   for (QTimer& t : m_StepTimers) t.stop();
 }
 
-void StationRuntime::Shutdown() {
+void StationRuntime::Shutdown(const std::string& reason) {
   if (!m_Running) return;
   m_Running = false;
   AbandonDump();
@@ -202,6 +214,7 @@ void StationRuntime::Shutdown() {
     m_LampLink = nullptr;
   }
   SaveSettings();
+  Journal(EventKind::kStationEnded, -1, 0, 0.0, "Station ended: " + reason);
 }
 
 bool StationRuntime::SaveSettings() {
@@ -221,12 +234,16 @@ void StationRuntime::ApplySettings(const Settings& edited) {
   const uint32_t oldLamp = m_Settings->signalLampAddress;
   const bool oldLampEnabled = m_Settings->signalLampEnabled == 1;
   const int oldCount = m_StackCount;
+  const std::vector<std::string> changes = DiffSettings(*m_Settings, edited);
 
   *m_Settings = edited;
   m_Settings->ClampReservedInterval();
   m_KeepSettingsFile = false;  // the operator confirmed a whole record
   SaveSettings();
   ApplyAlarmConfig();
+  if (!changes.empty()) {
+    Journal(EventKind::kConfigurationChanged, -1, 0, static_cast<double>(changes.size()), JoinChanges(changes));
+  }
   if (!m_Running) return;
 
   // A tower the station stops driving must not go on showing the last level
@@ -270,6 +287,8 @@ void StationRuntime::RebuildForStackCount(int oldCount, int newCount,
   m_Recorder->Close();
   m_Cascade->Rebuild(newCount, m_Settings->statisticsSnapshot);
   m_StackCount = newCount;
+  for (int i = newCount; i < kMaxStacks; ++i) m_CommLostMs[static_cast<size_t>(i)] = -1;
+  if (m_States->DropStacksFrom(newCount)) PublishAlarmEntries();
   (void)m_Recorder->Open(m_StackCount, m_Clock.Now());
   CheckRecording();
   for (int i = 0; i < m_StackCount; ++i) {
@@ -322,6 +341,7 @@ void StationRuntime::ReconnectChangedAddresses(const std::array<uint32_t, kMaxSt
     m_Poll[ui].Reset();
     m_Assemblers[ui] = ReplyAssembler{};
     m_LastReplySecond[ui] = Recorder::kNoReply;  // the old logger's values are not the new one's
+    m_SilentTicks[ui] = 0;                        // the new logger's silence counts from now
     m_Links[ui]->Close();
     m_Links[ui]->Connect(m_Settings->stacks[ui].loggerAddress, CNexSock::kLoggerPort);
   }
@@ -334,16 +354,23 @@ void StationRuntime::SetSelectedStack(int stack) {
   if (m_Selected < 0) AbandonDump();
 }
 
-void StationRuntime::SetTestSpeedMode(int mode) { m_TestSpeedMode = (mode >= 0 && mode <= 3) ? mode : 0; }
+void StationRuntime::SetTestSpeedMode(int mode) {
+  const int before = m_TestSpeedMode;
+  m_TestSpeedMode = (mode >= 0 && mode <= 3) ? mode : 0;
+  if (m_TestSpeedMode == before) return;
+  if (m_TestSpeedMode == 0) {
+    Journal(EventKind::kTestSpeedMode, -1, 0, 0.0, "Test speed mode off");
+  } else {
+    const double speed = ApplyTestSpeedMode(m_TestSpeedMode, 0.0f);
+    Journal(EventKind::kTestSpeedMode, -1, 0, speed,
+            FormatC("Test speed mode on (Ctrl+F%d): every speed reads %.1f %s", m_TestSpeedMode + 1, speed,
+                    FieldUtf8(m_Settings->speedUnit).c_str()));
+  }
+}
 
 void StationRuntime::SetSoundsEnabled(bool enabled) { m_Alarms->SetSoundsEnabled(enabled); }
 
 bool StationRuntime::soundsEnabled() const { return m_Alarms->SoundsEnabled(); }
-
-void StationRuntime::Acknowledge() {
-  m_Alarms->Acknowledge();
-  EmitLampsIfChanged();
-}
 
 void StationRuntime::SetAlarmSound(AlarmSound* sound) { m_Sound = sound ? sound : &m_NullSound; }
 

@@ -86,8 +86,10 @@ class StationRuntime final : public QObject {
   void Start();
   // The exit sequence: abandon a dump, all-off to the lamp tower (flushed), stop
   // every timer, snapshot the averages into the settings, close links and files,
-  // save the settings. Safe to call more than once; the destructor calls it.
-  void Shutdown();
+  // save the settings, and journal the end with `reason` ("operator EXIT",
+  // "SIGTERM", ...). Safe to call more than once; the destructor calls it.
+  static constexpr const char* kEndReasonClosed = "station closed";
+  void Shutdown(const std::string& reason = kEndReasonClosed);
   bool Running() const { return m_Running; }
 
   // The configuration dialog's OK: takes the edited record over the live one,
@@ -194,8 +196,11 @@ class StationRuntime final : public QObject {
   void Journal(EventKind kind, int stack, int level, double value, std::string text);
 
   // The alarm list: every stack's level that is active or unacknowledged,
-  // oldest first.
+  // oldest first. Changed (and alarmEntriesChanged sent) when an entry is
+  // raised, acknowledged, returns or leaves, and at most once a second when
+  // only peak speeds rose; an active entry's duration is as of that change.
   const std::vector<AlarmEntry>& alarmEntries() const { return m_AlarmEntries; }
+  const AlarmStates& alarmStates() const { return *m_States; }
 
  signals:
   // Timer 1: the clock text.
@@ -283,6 +288,25 @@ class StationRuntime final : public QObject {
   void SwitchLampTowerOff();
   void EmitLampsIfChanged();
 
+  // The alarm states beside the alarm rules, and the no-communication alarm
+  // (runtime_alarm_states.cpp).
+  void OnLevelRaised(int stack, int level, double speed);
+  void JudgeAlarmStates(int stack);
+  void OnSignOfLife(int stack);
+  void OnCommunicationLost(int stack);
+  void SuperviseNoCommunication();
+  void ReturnNoCommunication(int stack);
+  void JournalReturn(const AlarmTransition& transition);
+  void PublishAlarmEntries();
+  // The clock's time as UTC milliseconds: durations that a change of daylight
+  // saving time does not stretch.
+  int64_t NowMs() const;
+  // A day dump's end: the repeat stops, the stack is polled again, the end is
+  // journalled and told (dumpFinished).
+  void EndDump(DumpEnd end);
+  // A firmware upload's end on `stack`: journalled and told (firmwareFinished).
+  void EndUpload(int stack, FirmwareEnd end);
+
   void OnSupervisionTimer();
   void OnBlinkTimer();
   void OnRecordTimer();
@@ -347,6 +371,15 @@ class StationRuntime final : public QObject {
   StationIni m_StationIni;
   std::vector<EventSink*> m_EventSinks;
   std::vector<AlarmEntry> m_AlarmEntries;
+  std::unique_ptr<AlarmStates> m_States;
+  bool m_AlarmPeaksChanged = false;
+  // Per stack: supervision ticks since its last sign of life (or since its link
+  // was made, moved to a new address, or freed from a dump or upload), counted
+  // in ticks so that a clock set forward or back never makes a stack silent;
+  // and since when it has been out of communication (-1: it is not), NowMs.
+  std::array<int, kMaxStacks> m_SilentTicks{};
+  std::array<int64_t, kMaxStacks> m_CommLostMs{};
+  int m_UploadLastPage = 0;  // of the upload running or last run
 };
 
 }  // namespace ws

@@ -42,13 +42,19 @@ class RuntimeFixture : public ::testing::Test {
     }
     std::string error;
     ASSERT_TRUE(WriteSimConfig(dir.path().toStdString(), site, &error)) << error;
-    runtime = std::make_unique<StationRuntime>(dir.path(), clock);
+    runtime = std::make_unique<StationRuntime>(dir.path(), RuntimeClock());
     QObject::connect(runtime.get(), &StationRuntime::stackUpdated, runtime.get(),
                      [this](int stack, float direction, float speed, int) {
                        updates.push_back({stack, direction, speed});
                      });
+    BeforeStart();
     runtime->Start();
   }
+
+  // The clock the station runs on (the system's unless a test says otherwise),
+  // and what a test does between making the station and starting it.
+  virtual const Clock& RuntimeClock() const { return clock; }
+  virtual void BeforeStart() {}
 
   void TearDown() override {
     if (runtime) runtime->Shutdown();
