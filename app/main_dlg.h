@@ -10,8 +10,8 @@
 
 #include <array>
 #include <memory>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "app/alarm_player.h"
 #include "core/colour_math.h"

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "core/clock.h"
@@ -28,7 +29,14 @@
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int signal) { g_stop = signal; }
+
+// Why the run ended, for the journal's end event.
+std::string EndReason() {
+  if (g_stop == SIGINT) return "SIGINT";
+  if (g_stop == SIGTERM) return "SIGTERM";
+  return "end of run";
+}
 
 double CpuSeconds() {
   rusage u{};
@@ -178,12 +186,12 @@ int main(int argc, char** argv) {
   if (fillHoles) {
     if (fillStack >= stacks) {
       std::fprintf(stderr, "windscope-station: the station has %d stacks\n", stacks);
-      runtime.Shutdown();
+      runtime.Shutdown(EndReason());
       return 2;
     }
     if (holes.empty()) {
       std::printf("fill-holes: stack %d, no incomplete day in the last %d days\n", fillStack + 1, fillDays);
-      runtime.Shutdown();
+      runtime.Shutdown(EndReason());
       return 0;
     }
     std::printf("fill-holes: stack %d, %zu incomplete days in the last %d days\n", fillStack + 1, holes.size(),
@@ -231,7 +239,7 @@ int main(int argc, char** argv) {
     app.exec();
     // Stopped by a signal or --seconds: the running dump ends, and the totals say so.
     if (!ended) driver.Abandon();
-    runtime.Shutdown();
+    runtime.Shutdown(EndReason());
     return ended ? exitCode : 1;
   }
 
@@ -271,7 +279,7 @@ int main(int argc, char** argv) {
     });
     if (seconds > 0) QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    runtime.Shutdown();
+    runtime.Shutdown(EndReason());
     return exitCode;
   }
 
@@ -295,7 +303,7 @@ int main(int argc, char** argv) {
   const double cpu = CpuSeconds() - cpuStart;
   const int64_t windowEnd = ws::CivilSeconds(clock.Now()) - 1;
   const ws::StationRuntime::Counters end = runtime.counters();
-  runtime.Shutdown();
+  runtime.Shutdown(EndReason());
 
   if (parser.isSet(QStringLiteral("stats")) && wallSeconds > 0) {
     double minRate = std::numeric_limits<double>::max();
