@@ -22,6 +22,7 @@ constexpr int64_t kChunk = 32768;  // records per read
 
 void SpanSummaryBuilder::Add(float direction, float speed) {
   ++seconds_;
+  levels_.Add(direction, speed);
   const double d = direction;
   const double s = speed;
   if (!std::isfinite(d) || !std::isfinite(s) || (d == 0.0 && s == 0.0)) {
@@ -53,6 +54,7 @@ SpanSummary SpanSummaryBuilder::Finish() const {
   SpanSummary summary;
   summary.seconds = seconds_;
   summary.covered = covered_;
+  summary.levels = levels_.Result();
   if (covered_ == 0) return summary;
   const double n = static_cast<double>(covered_);
   summary.meanSpeed = sumSpeed_ / n;
@@ -74,8 +76,8 @@ SpanSummary SpanSummaryBuilder::Finish() const {
 }
 
 SpanSummary SummarizeSpan(std::string_view workdir, int stackIndex, const SystemTime& start,
-                          const SystemTime& end) {
-  SpanSummaryBuilder builder;
+                          const SystemTime& end, const AlarmThresholds& levels) {
+  SpanSummaryBuilder builder(levels);
   int64_t now = CivilSeconds(start);
   const int64_t last = CivilSeconds(end);
   std::vector<uint8_t> chunk(static_cast<size_t>(kChunk * record::kSampleSize));

@@ -16,6 +16,7 @@
 #include "core/report_search.h"
 #include "core/report_span.h"
 #include "core/settings.h"
+#include "core/span_summary.h"
 #include "dialogs/calendar.h"
 #include "dialogs/progress.h"
 #include "grid/grid_ctrl.h"
@@ -93,6 +94,9 @@ CReport::CReport(const QString& workdir, int stackIndex, const Settings& setting
   m_pStatus = new QLabel(this);
   m_pStatus->setObjectName(QStringLiteral("status"));
   m_pStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  m_pSummary = new QLabel(this);
+  m_pSummary->setObjectName(QStringLiteral("summary"));
+  m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
   m_pSearch = MakeButton(QStringLiteral("SEARCH"), kSearchId, 23, 0x4080FF, 315.0f);
   m_pCsv = MakeButton(QStringLiteral("CSV"), kCsvId, 58, 0xFF0000, 0.0f);
@@ -212,6 +216,7 @@ void CReport::Error(const char* text) { AskMessageF(kMbOk | kMbIconError, "%s", 
 
 void CReport::ClearResults() {
   ResetTable();
+  m_pSummary->clear();
   if (m_pChart) ClearReportChart(*m_pChart, m_Start);
   if (m_pRose) m_pRose->ComputeStatistics(m_Table);
 }
@@ -281,6 +286,10 @@ void CReport::OnSearch() {
   const QString cutNote = cut ? CutNote(m_End) : QString();
   if (status == ReportSearchStatus::kOk) {
     ShowStatus(cutNote + RowsText(m_Table.data()), cut);
+    // From the one-second records, not the table's (possibly reduced) rows.
+    const SpanSummary summary = SummarizeSpan(m_Workdir.toStdString(), m_nStack, m_Start, m_End,
+                                              LevelsOf(m_Settings));
+    m_pSummary->setText(QString::fromStdString(LevelTimeText(summary.levels)));
   } else {
     ShowStatus(cutNote + QString::fromUtf8(status == ReportSearchStatus::kNegativeSpan ? kSpanError : kNotFound),
                true);
@@ -410,7 +419,11 @@ void CReport::Layout() {
     b->MoveTo(QRect(x, kButtonTop, kButtonWidth, kButtonHeight));
     x += kButtonWidth + kGap;
   }
-  m_pStatus->setGeometry(x + 2 * kGap, kButtonTop, std::max(0, width() - 10 - x - 2 * kGap), kButtonHeight);
+  // Status over summary, each half of the buttons' height.
+  const int lineWidth = std::max(0, width() - 10 - x - 2 * kGap);
+  m_pStatus->setGeometry(x + 2 * kGap, kButtonTop, lineWidth, kButtonHeight / 2);
+  m_pSummary->setGeometry(x + 2 * kGap, kButtonTop + kButtonHeight / 2, lineWidth,
+                          kButtonHeight - kButtonHeight / 2);
 
   // The panes: rose and table over the chart, each half of the height under the
   // buttons. Taken in the client area, so no pane reaches under the frame.

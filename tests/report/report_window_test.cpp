@@ -113,6 +113,25 @@ TEST_F(ReportWindowTest, OpeningSearchesTheStoredSpanIntoTableChartAndRose) {
   EXPECT_TRUE(report_->isVisible());
 }
 
+TEST_F(ReportWindowTest, SummaryGivesTheTimeAtOrAboveEachLevelOfTheRecordedSeconds) {
+  // Eight seconds written of ten: 29.9, 30.0 (exactly Alarm), 40.0, 45.0, then 10 m/s.
+  files_.Fill(0, At(2024, 3, 5), 8, [](int64_t k) {
+    static constexpr float kSpeeds[] = {29.9f, 30.0f, 40.0f, 45.0f, 10.0f, 10.0f, 10.0f, 10.0f};
+    return Sample{90.0f, kSpeeds[k]};
+  });
+  Open(At(2024, 3, 5), At(2024, 3, 5, 0, 0, 9));
+  EXPECT_EQ(report_->SummaryText().toStdString(),
+            "Recorded 8 s; at or above Alarm 3 s (37.5%), Stop 2 s (25.0%), Trip 1 s (12.5%)");
+  // A span the file holds nothing for has no share; a failed search no summary.
+  SetSpan(At(2024, 3, 6), At(2024, 3, 6, 0, 1));
+  report_->OnSearch();
+  EXPECT_EQ(report_->SummaryText().toStdString(),
+            "Recorded 0 s; at or above Alarm 0 s (-), Stop 0 s (-), Trip 0 s (-)");
+  SetSpan(At(2024, 3, 6, 0, 1), At(2024, 3, 6));
+  report_->OnSearch();
+  EXPECT_EQ(report_->SummaryText(), "");
+}
+
 TEST_F(ReportWindowTest, ASpanWithoutDataOrBackwardsSaysSoAndLeavesNoEarlierResultsBehind) {
   files_.Fill(0, At(2024, 3, 5), 10, [](int64_t) { return Sample{90.0f, 5.0f}; });
   Open(At(2024, 3, 5), At(2024, 3, 5, 0, 0, 9));

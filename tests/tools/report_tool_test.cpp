@@ -66,7 +66,8 @@ TEST_F(ReportToolTest, CsvIsTheSameFileTheReportWritesAndTheSummaryAddsUp) {
   // 0.5 twice), mean 1685 / 101. Second 0 holds 90/0.0: a sample, not 0/0.
   EXPECT_EQ(run.out,
             "rows=101 step=1 calm=4.0% coverage=100.0% mean=16.68 max=39.5 gust3s=39.00 "
-            "dir=95.0 dirsd=5.0\n");
+            "dir=95.0 dirsd=5.0 alarm_s=20 alarm_pct=19.8 stop_s=0 stop_pct=0.0 trip_s=0 "
+            "trip_pct=0.0\n");
 
   ReportData data;
   ASSERT_EQ(SearchReport(files_.dir(), 0, At(2024, 3, 31, 23, 58, 20), At(2024, 4, 1), data),
@@ -109,6 +110,13 @@ TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndASpanWithoutMonthFilesEx
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out.rfind("rows=", 0), 0u) << run.out;
   EXPECT_EQ(run.out.find("max=-"), std::string::npos) << run.out;
+  // Ten seconds the file holds nothing for: no recorded time, so no share of it.
+  run = Tool(Span("2024-03-31 00:00:00", "2024-03-31 00:00:09"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find(" coverage=0.0% "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" alarm_s=0 alarm_pct=- stop_s=0 stop_pct=- trip_s=0 trip_pct=-\n"),
+            std::string::npos)
+      << run.out;
   run = Tool(Span("2024-03-31 00:00:00", "2024-03-31 00:00:00", 2));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Not Found Data!\n");

@@ -115,15 +115,22 @@ int main(int argc, char** argv) {
     }
   }
 
-  const ws::SpanSummary sum = ws::SummarizeSpan(o.dir, o.stackIndex, o.from, end);
+  const ws::SpanSummary sum = ws::SummarizeSpan(o.dir, o.stackIndex, o.from, end, levels);
   // In the C locale whatever the desktop's (a decimal comma would break scripts).
-  const std::string line = ws::FormatC(
+  std::string line = ws::FormatC(
       "rows=%lld step=%lld calm=%.1f%% coverage=%.1f%% mean=%s max=%s gust3s=%s dir=%s "
-      "dirsd=%s\n",
+      "dirsd=%s",
       static_cast<long long>(table.DataRows()), static_cast<long long>(table.data().step),
       rose.calm, sum.CoveragePercent(), Figure(sum.meanSpeed, "%.2f").c_str(),
       Figure(sum.maxSpeed, "%.1f").c_str(), Figure(sum.gust3s, "%.2f").c_str(),
       Figure(sum.meanDirection, "%.1f").c_str(), Figure(sum.directionSd, "%.1f").c_str());
+  static constexpr const char* kLevelKeys[] = {"alarm", "stop", "trip"};
+  for (int level = ws::kLevelAlarm; level <= ws::kLevelTrip; ++level) {
+    line += ws::FormatC(" %s_s=%lld %s_pct=%s", kLevelKeys[level - 1],
+                        static_cast<long long>(sum.levels.Seconds(level)), kLevelKeys[level - 1],
+                        Figure(sum.levels.Percent(level), "%.1f").c_str());
+  }
+  line += '\n';
   std::fputs(line.c_str(), stdout);
   return status;
 }
