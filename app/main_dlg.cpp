@@ -21,6 +21,7 @@
 #include "dialogs/config.h"
 #include "dialogs/dump_controller.h"
 #include "dialogs/firmware_controller.h"
+#include "dialogs/history_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "dialogs/progress.h"
 #include "link/station_runtime.h"
@@ -99,6 +100,7 @@ void CMainDlg::Init() {
   rt.SetSoundsEnabled(true);
   m_pAlarmDlg = std::make_unique<CAlarmDlg>(m_Fonts.Family(DisplayFonts::kIconSlot));
   connect(m_pAlarmDlg.get(), &CAlarmDlg::acknowledge, this, &CMainDlg::OnAcknowledge);
+  // History button: connect(m_pAlarmDlg.get(), &CAlarmDlg::historyRequested, this, &CMainDlg::OnHistory);
 
   m_pBasePanel = new CBasePanel(this);
   m_pBasePanel->SetBackgroundColour(kBackground);
@@ -394,6 +396,22 @@ void CMainDlg::OnHelp() {
   RunModal(info);
 }
 
+CHistoryDlg* CMainDlg::HistoryDlg() const { return m_pHistory.data(); }
+
+void CMainDlg::OnHistory() {
+  if (!m_bRunning) return;
+  if (!m_pHistory) {
+    m_pHistory = new CHistoryDlg(m_Workdir, m_pRuntime->stackCount(),
+                                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+    m_pHistory->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    m_pHistory->Apply();  // events journalled since it was opened
+  }
+  m_pHistory->show();
+  m_pHistory->raise();
+  m_pHistory->activateWindow();
+}
+
 int CMainDlg::RunModal(QDialog& dialog) {
   dialog.setWindowModality(Qt::WindowModal);
   return dialog.exec();
@@ -495,6 +513,10 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case Qt::Key_F1:
       OnHelp();
+      return true;
+    case Qt::Key_F4:
+      if (key->modifiers() & Qt::ControlModifier) break;  // test speed mode, below
+      OnHistory();
       return true;
     default: break;
   }
