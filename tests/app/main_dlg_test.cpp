@@ -21,6 +21,8 @@
 #include "app/recording_notice.h"
 #include "app/test_mode_banner.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/calendar.h"
+#include "dialogs/history_dlg.h"
 #include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
@@ -491,6 +493,56 @@ TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
   EXPECT_FALSE(alarm->isVisible());
   EXPECT_FALSE(runtime().alarms().Unacknowledged());
   EXPECT_TRUE(window->Running());
+}
+
+TEST_F(MainDlgTest, F4OpensTheHistoryOverTheStationWindowAndTheAlarmListsAckStillAnswers) {
+  StartStation(2, 74);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
+  // Ctrl+F4 stays the Trip test speed; F4 alone is the history.
+  QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_EQ(runtime().testSpeedMode(), 3);
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
+  QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  CHistoryDlg* history = window->HistoryDlg();
+  ASSERT_NE(history, nullptr);
+  EXPECT_TRUE(history->isVisible());
+  EXPECT_EQ(history->parentWidget(), window.get());
+  EXPECT_EQ(history->StackBox()->count(), 3);  // All, 1, 2
+  // Not modal: the station window goes on taking clicks.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  EXPECT_EQ(window->HistoryDlg(), history);  // the same window, raised
+
+  loggers[1]->HoldWind(46.0);
+  CAlarmDlg* alarm = window->AlarmDlg();
+  ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
+  ASSERT_TRUE(history->isVisible());
+  CNexButton* ack = alarm->AckButton();
+  const QPoint ackAt = ack->mapTo(alarm, QPoint(ack->width() / 2, ack->height() / 2));
+  QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
+  EXPECT_FALSE(alarm->isVisible());
+  EXPECT_FALSE(runtime().alarms().Unacknowledged());
+  // Its own calendar does not block the alarm list either.
+  loggers[1]->HoldWind(20.0);
+  ASSERT_TRUE(WaitFor([&] { return Overview().State(1) == CBasePanel::kNormal; }, 4000));
+  bool acked = false;
+  WhenModal<CCalendar>(history, [&](CCalendar* calendar) {
+    loggers[1]->HoldWind(46.0);
+    if (WaitFor([&] { return alarm->isVisible(); }, 4000)) {
+      QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
+      acked = !alarm->isVisible() && !runtime().alarms().Unacknowledged();
+    }
+    calendar->reject();
+  });
+  history->OnPickDay(true);
+  EXPECT_TRUE(acked);
+
+  history->OnExit();
+  EXPECT_FALSE(history->isVisible());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
 }
 
 TEST_F(MainDlgTest, RecordingNoticeShowsWhatTheRuntimeSaysWithoutBlockingAndAClickDismissesIt) {
