@@ -50,7 +50,7 @@ std::string EventCellText(const StationEvent& e, int column) {
 }
 
 std::optional<ColorRef> EventLevelColour(const StationEvent& e) {
-  if (GroupOf(e.kind) != EventGroup::kAlarms) return std::nullopt;
+  if (e.kind != EventKind::kAlarmRaised) return std::nullopt;
   switch (e.level) {
     case kLevelAlarm: return 0x00FFFFu;
     case kLevelStop: return 0x4080FFu;

@@ -36,8 +36,9 @@ std::string_view EventLevelName(int level);
 // duration "42 s" for a restored link, else the number, empty when 0); the text.
 std::string EventCellText(const StationEvent& event, int column);
 
-// The level cell's background for an alarm's rows: the report's colours (yellow,
-// orange, red) and grey for no communication; empty for other rows.
+// The level cell's background for an alarm raised: the report's colours (yellow,
+// orange, red) and grey for no communication; empty for every other row (an
+// acknowledgement or a return to normal is no call for attention).
 std::optional<ColorRef> EventLevelColour(const StationEvent& event);
 
 }  // namespace ws

@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kTop = 8;
 constexpr int kLineHeight = 28;
-constexpr int kButtonWidth = 110;
+constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 36;
 constexpr int kGap = 6;
 constexpr ColorRef kCellColour = 0xE0FFFF;  // the report's light yellow
@@ -348,7 +348,9 @@ void CHistoryDlg::Layout() {
   // The text column takes what the others leave.
   int fixedWidth = 0;
   for (int c = 0; c < kEventColumnText; ++c) fixedWidth += kColumnWidths[static_cast<size_t>(c)];
-  const int textWidth = m_pGrid->viewport()->width() - fixedWidth;
+  // Taken from the grid's own width: its viewport follows only once laid out.
+  const int scrollBar = m_pGrid->verticalScrollBar()->sizeHint().width();
+  const int textWidth = m_pGrid->contentsRect().width() - scrollBar - fixedWidth;
   m_pGrid->SetColumnWidth(kEventColumnText,
                           std::max(kColumnWidths[kEventColumnText], textWidth));
 }
