@@ -6,9 +6,11 @@
 
 #include "app/exit_signals.h"
 #include "app/instance_lock.h"
+#include "app/journal_notice.h"
 #include "app/keep_awake.h"
 #include "app/main_dlg.h"
 #include "core/clock.h"
+#include "link/station_journal.h"
 #include "widgets/display_fonts.h"
 #include "widgets/message_helpers.h"
 
@@ -25,7 +27,22 @@ int CMainApp::Run() {
   // The station keeps its configuration and records in the directory it was started in.
   const QString workdir = QDir::currentPath();
   SystemClock clock;
+  // The journal outlives the window's runtime, whose end it records, and is
+  // open before the runtime starts, whose start it records.
+  StationJournal journal(workdir);
   CMainDlg dialog(workdir, clock);
+  auto* journalNotice = new CJournalNotice(&dialog);
+  dialog.AddNotice(journalNotice);
+  QObject::connect(&journal, &StationJournal::journalProblem, journalNotice, [&dialog, journalNotice](const QString& text) {
+    journalNotice->ShowProblem(text);
+    dialog.NoticesChanged();
+  });
+  QObject::connect(&journal, &StationJournal::journalResumed, journalNotice, [&dialog, journalNotice] {
+    journalNotice->ShowResumed();
+    dialog.NoticesChanged();
+  });
+  journal.Open();
+  journal.Attach(dialog.runtime());
   CExitSignals exitSignals;
   QObject::connect(&exitSignals, &CExitSignals::exitRequested, &dialog, [&dialog](int) { dialog.ExitSequence(); });
   // A quit from elsewhere (the session manager) still saves.

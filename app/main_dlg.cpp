@@ -569,6 +569,14 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
   Layout();
 }
 
+void CMainDlg::AddNotice(CNotice* notice) {
+  if (notice == nullptr) return;
+  m_OtherNotices.push_back(notice);
+  Layout();
+}
+
+void CMainDlg::NoticesChanged() { Layout(); }
+
 void CMainDlg::Layout() {
   if (!m_bRunning || !m_pCommandBar) return;
   const QRect client = rect();
@@ -607,12 +615,20 @@ void CMainDlg::Layout() {
   // texts and between them.
   const int noticeTop = std::max(client.bottom() + 1 - 20 - 11, panel.bottom() + 1 + 2);
   const QRect strip(client.left() + client.width() / 5, noticeTop, client.width() * 3 / 5, 22);
-  // With both notices up, each takes half of the strip.
-  const bool both = !m_pSettingsNotice->isHidden() && !m_pRecordingNotice->isHidden();
-  const QRect leftHalf(strip.left(), strip.top(), strip.width() / 2 - 2, strip.height());
-  const QRect rightHalf(strip.left() + strip.width() / 2 + 2, strip.top(), strip.width() / 2 - 2, strip.height());
-  m_pRecordingNotice->Place(both ? rightHalf : strip);
-  m_pSettingsNotice->Place(both ? leftHalf : strip);
+  // The notices up share the strip side by side, the settings notice leftmost.
+  std::vector<CNotice*> notices = {m_pSettingsNotice, m_pRecordingNotice};
+  notices.insert(notices.end(), m_OtherNotices.begin(), m_OtherNotices.end());
+  const auto shown = static_cast<int>(std::count_if(notices.begin(), notices.end(),
+                                                    [](const CNotice* n) { return !n->isHidden(); }));
+  const int share = shown > 1 ? (strip.width() - 4 * (shown - 1)) / shown : strip.width();
+  int slot = 0;
+  for (CNotice* notice : notices) {
+    if (shown <= 1 || notice->isHidden()) {
+      notice->Place(strip);
+      continue;
+    }
+    notice->Place(QRect(strip.left() + slot++ * (share + 4), strip.top(), share, strip.height()));
+  }
   update();
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/alarm_player.h"
 #include "core/colour_math.h"
@@ -31,6 +32,7 @@ class CLamp;
 class CLed;
 class CMultiButton;
 class CNexText;
+class CNotice;
 class CRecordingNotice;
 class CTestModeBanner;
 class CSettingsNotice;
@@ -111,6 +113,11 @@ class CMainDlg : public QDialog {
   void SetTestSpeedMode(int mode);
   // The notice that the configuration file was missing or cut short, shown once.
   CSettingsNotice* SettingsNotice() const { return m_pSettingsNotice; }
+  // A notice of another part of the station (a child of this window) that
+  // shares the bottom strip with the window's own; NoticesChanged after it was
+  // shown or hidden lays the strip out again.
+  void AddNotice(CNotice* notice);
+  void NoticesChanged();
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -170,6 +177,7 @@ class CMainDlg : public QDialog {
   CRecordingNotice* m_pRecordingNotice = nullptr;
   CTestModeBanner* m_pTestModeBanner = nullptr;
   CSettingsNotice* m_pSettingsNotice = nullptr;
+  std::vector<CNotice*> m_OtherNotices;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;

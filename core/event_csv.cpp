@@ -1,87 +1,96 @@
 #include "core/event_csv.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <limits>
-
-#include "core/event_cells.h"
 #include "core/format_fixed.h"
-#include "core/system_time.h"
+#include "core/journal_schema.h"
 
 namespace ws {
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-constexpr size_t kFlushAt = 64 * 1024;
-// Large pages: each one is an OFFSET query, so few of them keep a big export linear enough.
-constexpr int kPageEvents = 20000;
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-void AppendCell(std::string_view cell, std::string& out) {
-  if (cell.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += cell;
-  } else {
-    out.push_back('"');
-    for (const char c : cell) {
-      if (c == '"') out.push_back('"');
-      out.push_back(c);
-    }
-    out.push_back('"');
-  }
-  out.push_back(',');
-}
-
-std::string TimeText(int64_t seconds) {
+std::string SpanEnd(int64_t seconds, bool open) {
+  if (open) return {};
   const SystemTime t = FromCivilSeconds(seconds);
-  return FormatC("%d.%02d.%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                 t.second);
+  return FormatC("%d.%02d.%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+void AppendText(std::string_view text, std::string& out) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out.push_back('"');
+  for (const char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+std::string UtcText(int64_t utcMs) {
+  const std::time_t seconds = static_cast<std::time_t>(utcMs >= 0 ? utcMs / 1000 : (utcMs - 999) / 1000);
+  const int ms = static_cast<int>(utcMs - static_cast<int64_t>(seconds) * 1000);
+  std::tm tm{};
+  ::gmtime_r(&seconds, &tm);
+  return FormatC("%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                 tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
 }
 
 }  // namespace
 
-std::string EventsCsvPath(std::string_view workdir) {
+std::string EventCsvPath(std::string_view workdir) {
   std::string path(workdir);
   path += '/';
   path += kEventsCsvFileName;
   return path;
 }
 
-std::string EventsCsvHeading(const EventFilter& filter) {
-  std::string text =
-      filter.stack >= 0 ? FormatC("EVENTS : STACK %d", filter.stack + 1) : "EVENTS : ALL STACKS";
+std::string EventCsvHeading(const EventFilter& filter) {
+  std::string text = filter.stack >= 0 ? FormatC("EVENTS : STACK %d", filter.stack + 1) : "EVENTS : ALL";
   text += kLineEnd;
-  const bool open = filter.fromLocalSeconds == std::numeric_limits<int64_t>::min() &&
-                    filter.toLocalSeconds == std::numeric_limits<int64_t>::max();
-  if (open) {
-    text += "ALL DAYS";
-  } else {
-    const bool from = filter.fromLocalSeconds != std::numeric_limits<int64_t>::min();
-    const bool to = filter.toLocalSeconds != std::numeric_limits<int64_t>::max();
-    text += from ? TimeText(filter.fromLocalSeconds) : std::string("...");
-    text += " ~ ";
-    text += to ? TimeText(filter.toLocalSeconds - 1) : std::string("...");
-  }
+  text += SpanEnd(filter.fromLocalSeconds, filter.fromLocalSeconds == std::numeric_limits<int64_t>::min());
+  text += " ~ ";
+  text += SpanEnd(filter.toLocalSeconds, filter.toLocalSeconds == std::numeric_limits<int64_t>::max());
   text += kLineEnd;
+  text += kLineEnd;
+  text += "Time,UTC,Stack,Kind,Level,Value,Text,";
   text += kLineEnd;
   return text;
 }
 
-CsvWriteResult WriteEventsCsv(const std::string& path, EventReader* reader,
-                              const EventFilter& filter) {
+void AppendEventCsvRow(const StoredEvent& stored, std::string& out) {
+  const StationEvent& e = stored.event;
+  out += LocalTimeText(e.local);
+  out.push_back(',');
+  out += UtcText(e.utcMs);
+  out.push_back(',');
+  if (e.stack >= 0) out += std::to_string(e.stack + 1);
+  out.push_back(',');
+  out += KindName(e.kind);
+  out.push_back(',');
+  if (e.level != 0) out += std::to_string(e.level);
+  out.push_back(',');
+  if (e.value != 0.0) out += FormatC("%.1f", e.value);
+  out.push_back(',');
+  AppendText(e.text, out);
+  out.push_back(',');
+  out += kLineEnd;
+}
+
+std::string EventCsv(const std::vector<StoredEvent>& events, const EventFilter& filter) {
+  std::string text = EventCsvHeading(filter);
+  text.reserve(text.size() + events.size() * 120);
+  for (const StoredEvent& e : events) AppendEventCsvRow(e, text);
+  return text;
+}
+
+CsvWriteResult WriteEventCsv(const std::string& path, const std::vector<StoredEvent>& events,
+                             const EventFilter& filter) {
   CsvWriteResult result;
   int fd = -1;
   do {
@@ -92,33 +101,19 @@ CsvWriteResult WriteEventsCsv(const std::string& path, EventReader* reader,
     result.error = errno;
     return result;
   }
-  const auto failed = [&] {
-    result.status = CsvWriteResult::Status::kWriteFailed;
-    result.error = errno;
-    ::close(fd);
-    return result;
-  };
-
-  std::string buffer = EventsCsvHeading(filter);
-  buffer.reserve(kFlushAt + 1024);
-  for (const std::string_view heading : kEventHeadings) AppendCell(heading, buffer);
-  buffer += kLineEnd;
-  if (reader != nullptr) {
-    // Pages in the list's order; a page shorter than asked is the last.
-    for (int64_t offset = 0;; offset += kPageEvents) {
-      const std::vector<StoredEvent> page = reader->Page(filter, offset, kPageEvents);
-      for (const StoredEvent& e : page) {
-        for (int c = 0; c < kEventColumnCount; ++c) AppendCell(EventCellText(e.event, c), buffer);
-        buffer += kLineEnd;
-        if (buffer.size() >= kFlushAt) {
-          if (!WriteAll(fd, buffer)) return failed();
-          buffer.clear();
-        }
-      }
-      if (page.size() < static_cast<size_t>(kPageEvents)) break;
+  const std::string text = EventCsv(events, filter);
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const ssize_t n = ::write(fd, rest.data(), rest.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      result.status = CsvWriteResult::Status::kWriteFailed;
+      result.error = n == 0 ? EIO : errno;
+      ::close(fd);
+      return result;
     }
+    rest.remove_prefix(static_cast<size_t>(n));
   }
-  if (!WriteAll(fd, buffer)) return failed();
   if (::close(fd) != 0) {
     result.status = CsvWriteResult::Status::kWriteFailed;
     result.error = errno;

@@ -1,13 +1,13 @@
-// The history window's CSV export, "Events.csv" in the working directory, in
-// the report's CSV conventions: heading lines naming the stack and the span,
-// an empty line, the header row, one line per event with every cell followed
-// by ",", CRLF line ends, numbers in the C locale. Events are written as the
-// window lists them, newest first. A cell holding a comma, a quote or a line
-// end is quoted (RFC 4180): event texts name several changed fields.
+// The journal's CSV export, "Events.csv": a heading line naming the stack (or
+// every stack) and the span, an empty line, the column names and one line per
+// event oldest first; every cell followed by ",", CRLF line ends, numbers in
+// the C locale, as the report's CSV. A text holding a comma, a quote or a line
+// break is quoted (quotes doubled); no other cell can hold one.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/event_journal.h"
 #include "core/report_csv.h"
@@ -17,17 +17,23 @@ namespace ws {
 inline constexpr char kEventsCsvFileName[] = "Events.csv";
 
 // "<workdir>/Events.csv".
-std::string EventsCsvPath(std::string_view workdir);
+std::string EventCsvPath(std::string_view workdir);
 
-// Lines 1 to 3: "EVENTS : STACK %d" (or "EVENTS : ALL STACKS"), the span
-// "YYYY.MM.DD HH:MM:SS ~ YYYY.MM.DD HH:MM:SS" (its last second; "ALL DAYS" for
-// an open span), an empty line; CRLF each.
-std::string EventsCsvHeading(const EventFilter& filter);
+// "EVENTS : ALL" or "EVENTS : STACK n", then "YYYY.MM.DD HH:MM:SS ~ YYYY.MM.DD
+// HH:MM:SS" (an open end left empty), an empty line and the column names:
+// "Time,UTC,Stack,Kind,Level,Value,Text,".
+std::string EventCsvHeading(const EventFilter& filter);
 
-// Writes the events `reader` gives for `filter` to `path`, replacing the file,
-// reading a page at a time. A null reader writes the heading and header only.
-// Failures as WriteReportCsv.
-CsvWriteResult WriteEventsCsv(const std::string& path, EventReader* reader,
-                              const EventFilter& filter);
+// One event's line: local time with milliseconds, UTC as ISO 8601, stack from 1
+// (empty for the station's own), kind name, level (empty when 0), value with
+// one decimal (empty when 0), text.
+void AppendEventCsvRow(const StoredEvent& event, std::string& out);
+
+// The whole file's text for `events` in the order given.
+std::string EventCsv(const std::vector<StoredEvent>& events, const EventFilter& filter);
+
+// Writes EventCsv to `path`, replacing the file.
+CsvWriteResult WriteEventCsv(const std::string& path, const std::vector<StoredEvent>& events,
+                             const EventFilter& filter);
 
 }  // namespace ws

@@ -120,9 +120,15 @@ class EventJournal final : public EventSink {
   class Store;
 
   void Run();
-  // One pass of the writer thread: open when needed, then commit the queue.
-  void WriteQueued(bool final);
-  void SetOk();
+  // One pass of the writer thread: open the file when it is time to try, then
+  // commit the queue. `now`: try to open regardless of the retry time.
+  void WriteQueued(bool now);
+  // Opens the file (setting a damaged one aside) and, the first time, queues
+  // the unexpected end ahead of everything.
+  void OpenStore();
+  // Renames the damaged file and its -wal and -shm aside; false when it cannot.
+  bool SetAside();
+  void SetOkLocked();  // m_Mutex held
   void SetFailing(const std::string& reason);
 
   std::string m_Dir;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
 
 #include "core/event_journal.h"
 #include "core/journal_schema.h"
@@ -69,26 +70,51 @@ class SqliteEventReader final : public EventReader {
   explicit SqliteEventReader(SqliteDb db) : m_Db(std::move(db)) {}
 
   int64_t Count(const EventFilter& filter) override {
+    ReadTransaction read(m_Db.get());
+    Sync(filter);
+    if (m_List.count >= 0) return m_List.count;
     const FilterSql sql = WhereOf(filter);
     SqliteStmt stmt = Prepare(m_Db.get(), "SELECT count(*) FROM events" + sql.where);
     if (!stmt) return 0;
     BindFilter(stmt.get(), sql);
-    return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : 0;
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW) return 0;
+    m_List.count = sqlite3_column_int64(stmt.get(), 0);
+    return m_List.count;
   }
 
+  // SQLite reaches a position only by stepping over the rows before it, so a
+  // page is read from the nearest known place: the top, a row of an earlier
+  // page (scrolling), or the bottom when the count is known (the last pages,
+  // read oldest first and turned round).
   std::vector<StoredEvent> Page(const EventFilter& filter, int64_t offset, int limit) override {
     std::vector<StoredEvent> events;
     if (limit <= 0 || offset < 0) return events;
-    const FilterSql sql = WhereOf(filter);
-    SqliteStmt stmt = Prepare(m_Db.get(), std::string("SELECT ") + kEventColumns + " FROM events" +
-                                              sql.where +
-                                              " ORDER BY local_s DESC, id DESC LIMIT ? OFFSET ?");
-    if (!stmt) return events;
-    const int next = BindFilter(stmt.get(), sql);
-    sqlite3_bind_int(stmt.get(), next, limit);
-    sqlite3_bind_int64(stmt.get(), next + 1, offset);
-    events.reserve(static_cast<size_t>(limit));
-    while (sqlite3_step(stmt.get()) == SQLITE_ROW) events.push_back(ReadEventRow(stmt.get()));
+    ReadTransaction read(m_Db.get());
+    Sync(filter);
+    int64_t fromTop = offset;
+    const Key* anchor = nullptr;
+    auto it = m_List.anchors.upper_bound(offset);
+    if (it != m_List.anchors.begin()) {
+      --it;
+      if (offset - it->first < fromTop) {
+        fromTop = offset - it->first;
+        anchor = &it->second;
+      }
+    }
+    if (m_List.count >= 0) {
+      const int64_t end = std::min(offset + limit, m_List.count);
+      if (end <= offset) return events;
+      if (m_List.count - end < fromTop) {
+        events = Read(filter, nullptr, m_List.count - end, static_cast<int>(end - offset), false);
+        std::reverse(events.begin(), events.end());
+      }
+    }
+    if (events.empty()) events = Read(filter, anchor, fromTop, limit, true);
+    if (!events.empty()) {
+      if (m_List.anchors.size() > kMaxAnchors) m_List.anchors.clear();
+      m_List.anchors[offset] = KeyOf(events.front());
+      m_List.anchors[offset + static_cast<int64_t>(events.size()) - 1] = KeyOf(events.back());
+    }
     return events;
   }
 
@@ -108,21 +134,21 @@ class SqliteEventReader final : public EventReader {
     EventFilter f = span;
     f.groups = kAllEventGroups;
     {
-      const FilterSql sql = WhereOf(f, "grp = 1 AND kind = 10");
-      SqliteStmt stmt =
-          Prepare(m_Db.get(), "SELECT level, count(*) FROM events" + sql.where + " GROUP BY level");
+      const FilterSql sql = WhereOf(f, "kind = 10");
+      SqliteStmt stmt = Prepare(m_Db.get(),
+                                "SELECT sum(level = 1), sum(level = 2), sum(level = 3), sum(level = 4)"
+                                " FROM events" + sql.where);
       if (stmt) {
         BindFilter(stmt.get(), sql);
-        while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-          const int level = sqlite3_column_int(stmt.get(), 0);
-          if (level >= 1 && level < static_cast<int>(stats.raises.size()))
-            stats.raises[static_cast<size_t>(level)] = sqlite3_column_int64(stmt.get(), 1);
+        if (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+          for (int level = 1; level <= kLevelNoCommunication; ++level)
+            stats.raises[static_cast<size_t>(level)] = sqlite3_column_int64(stmt.get(), level - 1);
         }
       }
     }
     {
       // SQLite takes the bare column `stack` from the row holding the max.
-      const FilterSql sql = WhereOf(f, "grp = 2 AND kind = 21");
+      const FilterSql sql = WhereOf(f, "kind = 21");
       SqliteStmt stmt = Prepare(m_Db.get(), "SELECT stack, max(value) FROM events" + sql.where);
       if (stmt) {
         BindFilter(stmt.get(), sql);
@@ -132,23 +158,20 @@ class SqliteEventReader final : public EventReader {
         }
       }
     }
-    {
-      // A stack whose last communication event in the span is a loss was
-      // still without its link at the span's end.
-      const FilterSql sql = WhereOf(f, "grp = 2");
-      SqliteStmt stmt = Prepare(m_Db.get(), "SELECT stack, kind, local_s, max(id) FROM events" +
-                                                sql.where + " GROUP BY stack");
-      if (stmt) {
-        BindFilter(stmt.get(), sql);
-        const int64_t end = std::min(span.toLocalSeconds, CivilSeconds(LocalNow()));
-        while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-          if (sqlite3_column_int(stmt.get(), 1) != static_cast<int>(EventKind::kCommunicationLost)) continue;
-          const double open = static_cast<double>(end - sqlite3_column_int64(stmt.get(), 2));
-          if (open > stats.longestLossSeconds) {
-            stats.longestLossSeconds = open;
-            stats.longestLossStack = sqlite3_column_int(stmt.get(), 0);
-            stats.longestLossOpen = true;
-          }
+    // A stack whose last loss in the span came after its last restore was
+    // still without its link at the span's end.
+    const std::map<int, int64_t> lost = LastPerStack(f, EventKind::kCommunicationLost);
+    if (!lost.empty()) {
+      const std::map<int, int64_t> restored = LastPerStack(f, EventKind::kCommunicationRestored);
+      const int64_t end = std::min(span.toLocalSeconds, CivilSeconds(LocalNow()));
+      for (const auto& [stack, at] : lost) {
+        const auto r = restored.find(stack);
+        if (r != restored.end() && r->second >= at) continue;
+        const double open = static_cast<double>(end - at);
+        if (open > stats.longestLossSeconds) {
+          stats.longestLossSeconds = open;
+          stats.longestLossStack = stack;
+          stats.longestLossOpen = true;
         }
       }
     }
@@ -156,7 +179,93 @@ class SqliteEventReader final : public EventReader {
   }
 
  private:
+  // A row's place in the list: newest first by local second, then by id.
+  struct Key {
+    int64_t localSeconds = 0;
+    int64_t id = 0;
+  };
+  static Key KeyOf(const StoredEvent& e) { return {CivilSeconds(e.event.local), e.id}; }
+  static constexpr size_t kMaxAnchors = 4096;
+
+  // The list the last calls read: its filter, the highest id when they read
+  // it (a new event moves every position), its count once known and the keys
+  // of rows at known positions.
+  struct ListCache {
+    bool valid = false;
+    EventFilter filter;
+    int64_t maxId = -1;
+    int64_t count = -1;
+    std::map<int64_t, Key> anchors;
+  };
+
+  // Both calls of a page see one state of the file.
+  class ReadTransaction {
+   public:
+    explicit ReadTransaction(sqlite3* db) : m_Db(db) { sqlite3_exec(m_Db, "BEGIN", nullptr, nullptr, nullptr); }
+    ~ReadTransaction() { sqlite3_exec(m_Db, "COMMIT", nullptr, nullptr, nullptr); }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+   private:
+    sqlite3* m_Db;
+  };
+
+  // Forgets the cached list when the filter or the file changed.
+  void Sync(const EventFilter& f) {
+    int64_t maxId = 0;
+    SqliteStmt stmt = Prepare(m_Db.get(), "SELECT max(id) FROM events");
+    if (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) maxId = sqlite3_column_int64(stmt.get(), 0);
+    const EventFilter& c = m_List.filter;
+    const bool same = m_List.valid && m_List.maxId == maxId && c.fromLocalSeconds == f.fromLocalSeconds &&
+                      c.toLocalSeconds == f.toLocalSeconds && c.stack == f.stack && c.groups == f.groups;
+    if (same) return;
+    m_List = ListCache{};
+    m_List.valid = true;
+    m_List.filter = f;
+    m_List.maxId = maxId;
+  }
+
+  // `limit` rows after skipping `skip`: newest first from the top, or from
+  // the anchor's row on (inclusive); or oldest first from the bottom.
+  std::vector<StoredEvent> Read(const EventFilter& f, const Key* anchor, int64_t skip, int limit,
+                                bool newestFirst) {
+    std::vector<StoredEvent> events;
+    const FilterSql sql =
+        WhereOf(f, anchor != nullptr ? "local_s <= ? AND NOT (local_s = ? AND id > ?)" : nullptr);
+    SqliteStmt stmt = Prepare(m_Db.get(), std::string("SELECT ") + kEventColumns + " FROM events" + sql.where +
+                                              (newestFirst ? " ORDER BY local_s DESC, id DESC"
+                                                           : " ORDER BY local_s, id") +
+                                              " LIMIT ? OFFSET ?");
+    if (!stmt) return events;
+    int next = BindFilter(stmt.get(), sql);
+    if (anchor != nullptr) {
+      sqlite3_bind_int64(stmt.get(), next++, anchor->localSeconds);
+      sqlite3_bind_int64(stmt.get(), next++, anchor->localSeconds);
+      sqlite3_bind_int64(stmt.get(), next++, anchor->id);
+    }
+    sqlite3_bind_int(stmt.get(), next++, limit);
+    sqlite3_bind_int64(stmt.get(), next, skip);
+    events.reserve(static_cast<size_t>(limit));
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) events.push_back(ReadEventRow(stmt.get()));
+    return events;
+  }
+
+  // Per stack, the local second of the last event of `kind` in the filter.
+  std::map<int, int64_t> LastPerStack(const EventFilter& f, EventKind kind) {
+    std::map<int, int64_t> last;
+    const std::string term = "kind = " + std::to_string(static_cast<int>(kind));
+    const FilterSql sql = WhereOf(f, term.c_str());
+    SqliteStmt stmt =
+        Prepare(m_Db.get(), "SELECT stack, max(local_s) FROM events" + sql.where + " GROUP BY stack");
+    if (!stmt) return last;
+    BindFilter(stmt.get(), sql);
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+      last[sqlite3_column_int(stmt.get(), 0)] = sqlite3_column_int64(stmt.get(), 1);
+    return last;
+  }
+
   SqliteDb m_Db;
+  ListCache m_List;
 };
 
 }  // namespace

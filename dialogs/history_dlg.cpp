@@ -60,7 +60,7 @@ void CHistoryDlg::Build(int stackCount, const QString& iconFontFamily) {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setModal(false);
-  m_CsvPath = QString::fromStdString(EventsCsvPath(m_Workdir.toStdString()));
+  m_CsvPath = QString::fromStdString(EventCsvPath(m_Workdir.toStdString()));
 
   const QDate today = QDate::currentDate();
   m_LastDay = today;
@@ -258,8 +258,10 @@ void CHistoryDlg::OnPickDay(bool first) {
 }
 
 void CHistoryDlg::OnCsv() {
-  const CsvWriteResult result =
-      WriteEventsCsv(m_CsvPath.toStdString(), m_pReader.get(), m_Source.Filter());
+  // The filter the table shows; oldest first, as a log reads.
+  std::vector<StoredEvent> events;
+  if (m_pReader) events = m_pReader->All(m_Source.Filter());
+  const CsvWriteResult result = WriteEventCsv(m_CsvPath.toStdString(), events, m_Source.Filter());
   if (result.ok()) {
     ShowMessageF("Save as %s", m_CsvPath.toUtf8().constData());
   } else {

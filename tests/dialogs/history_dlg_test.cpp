@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "core/event_cells.h"
-#include "core/event_csv.h"
 #include "grid/grid_ctrl.h"
 #include "support/journal_files.h"
 #include "support/month_files.h"
@@ -258,24 +257,26 @@ TEST_F(HistoryDlgTest, CsvWritesWhatTheFilterShowsWithHeadingCrlfAndDecimalPoint
   EXPECT_EQ(dlg->CsvPath().toStdString(), Dir() + "/Events.csv");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Save as " + Dir() + "/Events.csv");
+  // The table's filter, oldest first as a log reads, decimal points under the comma locale.
   EXPECT_EQ(ReadAll(Dir() + "/Events.csv"),
             "EVENTS : STACK 1\r\n"
-            "2026.03.05 00:00:00 ~ 2026.03.06 23:59:59\r\n"
+            "2026.03.05 00:00:00 ~ 2026.03.07 00:00:00\r\n"
             "\r\n"
-            "Time,Stack,Kind,Level,Value,Text,\r\n"
-            "2026-03-05 14:00:09,1,Returned to normal,ALARM,28.2 m/s,Below,\r\n"
-            "2026-03-05 14:00:00,1,Alarm raised,ALARM,33.5 m/s,Alarm reached,\r\n");
+            "Time,UTC,Stack,Kind,Level,Value,Text,\r\n"
+            "2026-03-05 14:00:00.000,2026-03-05T14:00:00.000Z,1,Alarm raised,1,33.5,Alarm reached,\r\n"
+            "2026-03-05 14:00:09.000,2026-03-05T14:00:09.000Z,1,Returned to normal,1,28.2,Below,\r\n");
 
-  // Every stack: the configuration change's text holds commas and quotes.
+  // Every stack and day: the configuration change's text holds commas and quotes.
   dlg->SetStack(-1);
   dlg->SetAllDays(true);
   dlg->OnCsv();
   const std::string all = ReadAll(Dir() + "/Events.csv");
-  EXPECT_EQ(all.rfind("EVENTS : ALL STACKS\r\nALL DAYS\r\n\r\n", 0), 0u) << all;
-  EXPECT_NE(all.find("\r\n2026-03-05 14:00:05,,Configuration changed,,,"
+  EXPECT_EQ(all.rfind("EVENTS : ALL\r\n ~ \r\n\r\n", 0), 0u) << all;
+  EXPECT_NE(all.find(",,Configuration changed,,,"
                      "\"Alarm level 30.0 -> 32.5, title \"\"North\"\"\",\r\n"),
             std::string::npos)
       << all;
+  EXPECT_NE(all.find(",2,Alarm raised,1,31.0,other stack,\r\n"), std::string::npos) << all;
 }
 
 TEST_F(HistoryDlgTest, ACsvThatCannotBeWrittenSaysSo) {

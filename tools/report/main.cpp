@@ -22,6 +22,7 @@
 #include "core/settings_file.h"
 #include "core/span_summary.h"
 #include "core/wind_rose_statistics.h"
+#include "tools/report/report_events.h"
 #include "tools/report/report_images.h"
 #include "tools/report/report_options.h"
 #include "widgets/display_fonts.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   const ws::ReportOptions& o = *options;
+  if (o.events) return ws::RunEventsReport(o);
 
   auto settings = std::make_unique<ws::Settings>();
   LoadSettings(o.dir, *settings);

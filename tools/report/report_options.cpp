@@ -8,15 +8,19 @@ const char kReportUsage[] =
     "usage: windscope-report --dir DIR --stack N --from \"YYYY-MM-DD HH:MM:SS\"\n"
     "                        --to \"YYYY-MM-DD HH:MM:SS\" [--csv FILE] [--rose FILE.png]\n"
     "                        [--chart FILE.png] [--vector]\n"
+    "       windscope-report --events --dir DIR [--stack N] [--from ...] [--to ...]\n"
+    "                        [--csv FILE]\n"
     "  --dir DIR     the station's working directory (StackNNN folders, WDX-5100.cfg)\n"
     "  --stack N     stack number, 1..100\n"
     "  --from, --to  the span, both included; at most 60 days are searched\n"
     "  --csv FILE    write the report table as the CSV button does\n"
     "  --rose FILE   render the wind rose as PNG\n"
     "  --chart FILE  render the chart as PNG (speed line; --vector: direction sticks)\n"
+    "  --events      print the event journal (Events.db) oldest first, for the span\n"
+    "                and stack when given; --csv writes it as Events.csv is written\n"
     "Prints one summary line. Exit status: 0 done, 1 an output could not be written,\n"
     "2 no data for the span (end before start, or no file for the start month),\n"
-    "64 bad arguments.\n";
+    "64 bad arguments; with --events 2 is no journal in DIR.\n";
 
 std::optional<SystemTime> ParseReportTime(const std::string& text) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
@@ -46,6 +50,10 @@ std::optional<ReportOptions> ParseReportOptions(const std::vector<std::string>& 
     const std::string& a = args[i];
     if (a == "--vector") {
       o.vector = true;
+      continue;
+    }
+    if (a == "--events") {
+      o.events = true;
       continue;
     }
     if (a != "--dir" && a != "--stack" && a != "--from" && a != "--to" && a != "--csv" &&
@@ -85,6 +93,20 @@ std::optional<ReportOptions> ParseReportOptions(const std::vector<std::string>& 
     } else {
       o.chartPath = v;
     }
+  }
+  o.stackGiven = haveStack;
+  o.fromGiven = haveFrom;
+  o.toGiven = haveTo;
+  if (o.events) {
+    if (!haveDir) {
+      error = "--events needs --dir";
+      return std::nullopt;
+    }
+    if (!o.rosePath.empty() || !o.chartPath.empty() || o.vector) {
+      error = "--events takes no --rose, --chart or --vector";
+      return std::nullopt;
+    }
+    return o;
   }
   if (!haveDir || !haveStack || !haveFrom || !haveTo) {
     error = "--dir, --stack, --from and --to are required";

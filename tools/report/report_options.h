@@ -18,6 +18,13 @@ struct ReportOptions {
   std::string rosePath;   // empty: no wind rose picture
   std::string chartPath;  // empty: no chart picture
   bool vector = false;    // chart as direction sticks instead of a speed line
+  // --events: the journal instead of the records. Then only --dir is needed;
+  // without --stack every stack's events, without --from or --to the span is
+  // open at that end. csvPath names the events' CSV.
+  bool events = false;
+  bool stackGiven = false;
+  bool fromGiven = false;
+  bool toGiven = false;
 };
 
 // Parses the arguments after the program name. On a mistake returns nothing and

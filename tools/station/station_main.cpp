@@ -22,6 +22,7 @@
 #include "core/record_file.h"
 #include "core/system_time.h"
 #include "link/fill_holes_driver.h"
+#include "link/station_journal.h"
 #include "link/station_runtime.h"
 
 namespace {
@@ -151,7 +152,16 @@ int main(int argc, char** argv) {
     const ws::SystemTime today = clock.Now();
     holes = ws::FillHolesRun::DaysToFill(holeMap.Window(fillStack, today, fillDays), today);
   }
+  // The journal outlives the runtime, whose end it records.
+  ws::StationJournal journal(QDir(workdir).absolutePath());
+  QObject::connect(&journal, &ws::StationJournal::journalProblem, &app, [](const QString& text) {
+    std::fprintf(stderr, "windscope-station: %s\n", qPrintable(text));
+  });
+  QObject::connect(&journal, &ws::StationJournal::journalResumed, &app,
+                   [] { std::fprintf(stderr, "windscope-station: event journal written again\n"); });
+  journal.Open();
   ws::StationRuntime runtime(QDir(workdir).absolutePath(), clock);
+  journal.Attach(runtime);
   runtime.Start();
   const int stacks = runtime.stackCount();
 
