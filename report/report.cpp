@@ -11,7 +11,9 @@
 #include <algorithm>
 
 #include "chart/graph_scale.h"
+#include "core/event_journal.h"
 #include "core/format_fixed.h"
+#include "core/journal_stats_text.h"
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/report_span.h"
@@ -289,7 +291,14 @@ void CReport::OnSearch() {
     // From the one-second records, not the table's (possibly reduced) rows.
     const SpanSummary summary = SummarizeSpan(m_Workdir.toStdString(), m_nStack, m_Start, m_End,
                                               LevelsOf(m_Settings));
-    m_pSummary->setText(QString::fromStdString(LevelTimeText(summary.levels)));
+    std::string text = LevelTimeText(summary.levels);
+    // And what the journal tells about the span, when there is one.
+    if (const std::unique_ptr<EventReader> journal =
+            EventReader::Open(m_Workdir.toStdString(), nullptr)) {
+      text += "; " + JournalStatsText(journal->Stats(ReportSpanFilter(m_nStack, m_Start, m_End)));
+    }
+    m_pSummary->setText(QString::fromStdString(text));
+    m_pSummary->setToolTip(m_pSummary->text());
   } else {
     ShowStatus(cutNote + QString::fromUtf8(status == ReportSearchStatus::kNegativeSpan ? kSpanError : kNotFound),
                true);

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/event_journal.h"
 #include "core/format_fixed.h"
+#include "core/journal_stats_text.h"
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/report_span.h"
@@ -132,6 +134,12 @@ int main(int argc, char** argv) {
                         static_cast<long long>(sum.levels.Seconds(level)), kLevelKeys[level - 1],
                         Figure(sum.levels.Percent(level), "%.1f").c_str());
   }
+  // What the journal tells about the span, when the station keeps one here.
+  std::string journalError;
+  const std::unique_ptr<ws::EventReader> journal = ws::EventReader::Open(o.dir, &journalError);
+  std::optional<ws::JournalSpanStats> stats;
+  if (journal) stats = journal->Stats(ws::ReportSpanFilter(o.stackIndex, o.from, end));
+  line += ws::JournalStatsFields(stats ? &*stats : nullptr);
   line += '\n';
   std::fputs(line.c_str(), stdout);
   return status;
