@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/format_fixed.h"
+#include "core/span_records.h"
 
 namespace ws {
 namespace {
@@ -41,6 +42,16 @@ void LevelTimeCounter::Add(float direction, float speed) {
   if (speed >= alarm_) ++time_.atOrAbove[0];
   if (speed >= stop_) ++time_.atOrAbove[1];
   if (speed >= trip_) ++time_.atOrAbove[2];
+}
+
+LevelTime LevelTimeOfSpan(std::string_view workdir, int stackIndex, const SystemTime& start,
+                          const SystemTime& end, const AlarmThresholds& levels) {
+  LevelTimeCounter counter(levels);
+  ForEachSpanRecordChunk(workdir, stackIndex, start, end,
+                         [&](const float* directions, const float* speeds, int64_t count) {
+                           for (int64_t k = 0; k < count; ++k) counter.Add(directions[k], speeds[k]);
+                         });
+  return counter.Result();
 }
 
 std::string LevelTimeText(const LevelTime& time) {

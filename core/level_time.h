@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "core/system_time.h"
 
 #include "core/alarm_thresholds.h"
 
@@ -40,6 +43,12 @@ class LevelTimeCounter {
   float trip_;
   LevelTime time_;
 };
+
+// The time at each level of stack `stackIndex` from `start` to `end` (both
+// included), read from its month files; unrecorded seconds (missing months
+// included) are not recorded time. Cheaper than the whole span summary.
+LevelTime LevelTimeOfSpan(std::string_view workdir, int stackIndex, const SystemTime& start,
+                          const SystemTime& end, const AlarmThresholds& levels);
 
 // The report window's wording, one line:
 // "Recorded 3600 s; at or above Alarm 120 s (3.3%), Stop 0 s (0.0%), Trip 0 s (0.0%)";

@@ -18,7 +18,7 @@
 #include "core/report_search.h"
 #include "core/report_span.h"
 #include "core/settings.h"
-#include "core/span_summary.h"
+#include "core/level_time.h"
 #include "dialogs/calendar.h"
 #include "dialogs/progress.h"
 #include "grid/grid_ctrl.h"
@@ -289,9 +289,9 @@ void CReport::OnSearch() {
   if (status == ReportSearchStatus::kOk) {
     ShowStatus(cutNote + RowsText(m_Table.data()), cut);
     // From the one-second records, not the table's (possibly reduced) rows.
-    const SpanSummary summary = SummarizeSpan(m_Workdir.toStdString(), m_nStack, m_Start, m_End,
-                                              LevelsOf(m_Settings));
-    std::string text = LevelTimeText(summary.levels);
+    const LevelTime levels =
+        LevelTimeOfSpan(m_Workdir.toStdString(), m_nStack, m_Start, m_End, LevelsOf(m_Settings));
+    std::string text = LevelTimeText(levels);
     // And what the journal tells about the span, when there is one.
     if (const std::unique_ptr<EventReader> journal =
             EventReader::Open(m_Workdir.toStdString(), nullptr)) {
