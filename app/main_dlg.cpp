@@ -400,11 +400,20 @@ CHistoryDlg* CMainDlg::HistoryDlg() const { return m_pHistory.data(); }
 
 void CMainDlg::OnHistory() {
   if (!m_bRunning) return;
+  // Over the station window, or over the modal dialog that blocks it (the alarm
+  // list's History during a report): a window under a modal one takes no input.
+  QWidget* over = this;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal != nullptr && modal != m_pAlarmDlg.get() &&
+      !(m_pHistory && (modal == m_pHistory || m_pHistory->isAncestorOf(modal)))) {
+    over = modal;
+  }
   if (!m_pHistory) {
     m_pHistory = new CHistoryDlg(m_Workdir, m_pRuntime->stackCount(),
-                                 m_Fonts.Family(DisplayFonts::kIconSlot), this);
+                                 m_Fonts.Family(DisplayFonts::kIconSlot), over);
     m_pHistory->setAttribute(Qt::WA_DeleteOnClose);
   } else {
+    if (m_pHistory->parentWidget() != over) m_pHistory->setParent(over, m_pHistory->windowFlags());
     m_pHistory->Apply();  // events journalled since it was opened
   }
   m_pHistory->show();

@@ -3,6 +3,7 @@
 // enables, the alarm list and its sound, the test speed modes, the capture and
 // the ways out.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
@@ -543,6 +544,35 @@ TEST_F(MainDlgTest, F4OpensTheHistoryOverTheStationWindowAndTheAlarmListsAckStil
   EXPECT_FALSE(history->isVisible());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(window->HistoryDlg(), nullptr);
+}
+
+TEST_F(MainDlgTest, HistoryAskedForDuringAReportOpensOverTheReportAndTakesInput) {
+  StartStation(1, 78);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  ClickTile(0);
+  ASSERT_EQ(window->SelectedStack(), 0);
+  bool overReport = false;
+  bool tookClick = false;
+  WhenModal<CReport>(window.get(), [&](CReport* report) {
+    // As the alarm list's History button asks while the report is up.
+    window->OnHistory();
+    CHistoryDlg* history = window->HistoryDlg();
+    if (history != nullptr) {
+      overReport = history->parentWidget() == report;
+      QCheckBox* box = history->KindBox(0);
+      const QPoint at = box->mapTo(history, QPoint(8, box->height() / 2));
+      QTest::mouseClick(history->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+      tookClick = !box->isChecked();
+    }
+    report->OnExit();
+  }, [](CReport* report) { return !report->Searching(); });
+  PressCommand(CMainDlg::kReport);
+  EXPECT_TRUE(overReport);
+  EXPECT_TRUE(tookClick);
+  // F4 afterwards opens one over the station window again.
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  ASSERT_NE(window->HistoryDlg(), nullptr);
+  EXPECT_EQ(window->HistoryDlg()->parentWidget(), window.get());
 }
 
 TEST_F(MainDlgTest, RecordingNoticeShowsWhatTheRuntimeSaysWithoutBlockingAndAClickDismissesIt) {
