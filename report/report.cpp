@@ -39,6 +39,10 @@ constexpr int kButtonWidth = 110;
 constexpr int kButtonHeight = 36;
 constexpr int kButtonTop = 4;
 constexpr int kGap = 6;
+// The status and summary lines beside the buttons.
+constexpr int kSummaryTop = 2;
+constexpr int kSummaryLine = 14;
+constexpr int kSummaryFontPixels = 11;
 
 // A search repaints and moves the bar at most this often (milliseconds): handing
 // every one of its thousands of blocks to the event loop would cost more than the
@@ -98,7 +102,12 @@ CReport::CReport(const QString& workdir, int stackIndex, const Settings& setting
   m_pStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   m_pSummary = new QLabel(this);
   m_pSummary->setObjectName(QStringLiteral("summary"));
-  m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  for (QLabel* line : {m_pStatus, m_pSummary}) {
+    QFont font = line->font();
+    font.setPixelSize(kSummaryFontPixels);
+    line->setFont(font);
+  }
 
   m_pSearch = MakeButton(QStringLiteral("SEARCH"), kSearchId, 23, 0x4080FF, 315.0f);
   m_pCsv = MakeButton(QStringLiteral("CSV"), kCsvId, 58, 0xFF0000, 0.0f);
@@ -295,7 +304,7 @@ void CReport::OnSearch() {
     // And what the journal tells about the span, when there is one.
     if (const std::unique_ptr<EventReader> journal =
             EventReader::Open(m_Workdir.toStdString(), nullptr)) {
-      text += "; " + JournalStatsText(journal->Stats(ReportSpanFilter(m_nStack, m_Start, m_End)));
+      text += "\n" + JournalStatsText(journal->Stats(ReportSpanFilter(m_nStack, m_Start, m_End)));
     }
     m_pSummary->setText(QString::fromStdString(text));
     m_pSummary->setToolTip(m_pSummary->text());
@@ -428,11 +437,11 @@ void CReport::Layout() {
     b->MoveTo(QRect(x, kButtonTop, kButtonWidth, kButtonHeight));
     x += kButtonWidth + kGap;
   }
-  // Status over summary, each half of the buttons' height.
+  // Three lines beside the buttons: the status, then the summary's level times
+  // and what the journal tells (reaching into the gap above the panes).
   const int lineWidth = std::max(0, width() - 10 - x - 2 * kGap);
-  m_pStatus->setGeometry(x + 2 * kGap, kButtonTop, lineWidth, kButtonHeight / 2);
-  m_pSummary->setGeometry(x + 2 * kGap, kButtonTop + kButtonHeight / 2, lineWidth,
-                          kButtonHeight - kButtonHeight / 2);
+  m_pStatus->setGeometry(x + 2 * kGap, kSummaryTop, lineWidth, kSummaryLine);
+  m_pSummary->setGeometry(x + 2 * kGap, kSummaryTop + kSummaryLine, lineWidth, 2 * kSummaryLine);
 
   // The panes: rose and table over the chart, each half of the height under the
   // buttons. Taken in the client area, so no pane reaches under the frame.

@@ -132,13 +132,13 @@ TEST_F(ReportWindowTest, SummaryGivesTheTimeAtOrAboveEachLevelOfTheRecordedSecon
   }));
   report_->OnSearch();
   EXPECT_EQ(report_->SummaryText().toStdString(),
-            "Recorded 8 s; at or above Alarm 3 s (37.5%), Stop 2 s (25.0%), Trip 1 s (12.5%); "
+            "Recorded 8 s; at or above Alarm 3 s (37.5%), Stop 2 s (25.0%), Trip 1 s (12.5%)\n"
             "raised Alarm 1, Stop 0, Trip 0, NO COMM 0; longest loss 7 s");
   // A span the file holds nothing for has no share; a failed search no summary.
   SetSpan(At(2024, 3, 6), At(2024, 3, 6, 0, 1));
   report_->OnSearch();
   EXPECT_EQ(report_->SummaryText().toStdString(),
-            "Recorded 0 s; at or above Alarm 0 s (-), Stop 0 s (-), Trip 0 s (-); "
+            "Recorded 0 s; at or above Alarm 0 s (-), Stop 0 s (-), Trip 0 s (-)\n"
             "raised Alarm 0, Stop 0, Trip 0, NO COMM 0; longest loss none");
   SetSpan(At(2024, 3, 6, 0, 1), At(2024, 3, 6));
   report_->OnSearch();
