@@ -87,12 +87,6 @@ class EventJournal::Store {
     return true;
   }
 
-  ~Store() {
-    m_Insert.reset();
-    // Lets the planner know the indexes' shapes for the readers.
-    sqlite3_exec(m_Db.get(), "PRAGMA optimize", nullptr, nullptr, nullptr);
-  }
-
  private:
   Store(SqliteDb db, SqliteStmt insert) : m_Db(std::move(db)), m_Insert(std::move(insert)) {}
 

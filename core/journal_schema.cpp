@@ -1,6 +1,7 @@
 #include "core/journal_schema.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "core/event_journal.h"
 
@@ -82,7 +83,9 @@ std::string SqliteReason(sqlite3* db, int code) {
   }
   if (db != nullptr) {
     const char* message = sqlite3_errmsg(db);
-    if (message != nullptr && *message != '\0' && reason != message) {
+    // SQLite's own words, when they say more than the code's generic text.
+    if (message != nullptr && *message != '\0' && reason != message &&
+        std::string_view(message) != sqlite3_errstr(code)) {
       reason += ": ";
       reason += message;
     }

@@ -163,6 +163,14 @@ void BM_JournalFilterAlarms(benchmark::State& state) {
 }
 BENCHMARK(BM_JournalFilterAlarms)->Unit(benchmark::kMillisecond);
 
+// Two kinds at once (alarms and communication).
+void BM_JournalFilterTwoGroups(benchmark::State& state) {
+  ws::EventFilter filter;
+  filter.groups = static_cast<uint32_t>(ws::EventGroup::kAlarms) | static_cast<uint32_t>(ws::EventGroup::kCommunication);
+  RunFilter(state, filter);
+}
+BENCHMARK(BM_JournalFilterTwoGroups)->Unit(benchmark::kMillisecond);
+
 void BM_JournalFilterMonth(benchmark::State& state) {
   ws::EventFilter filter;
   filter.fromLocalSeconds = kYearStart + 200 * 86400;

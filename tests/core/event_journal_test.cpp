@@ -345,6 +345,36 @@ TEST(EventJournalTest, DamagedFileIsSetAsideAndAFreshOneStarted) {
   EXPECT_EQ(Texts(reader->All({})), (std::vector<std::string>{"fresh"}));
 }
 
+TEST(EventJournalTest, FileDamagedInsideIsSetAsideWhenAWriteFindsIt) {
+  TempDir dir;
+  const std::string path = dir.path() + "/" + kEventsFileName;
+  {
+    EventJournal journal;
+    ASSERT_TRUE(journal.Open(dir.path()));
+    for (int i = 0; i < 5000; ++i) journal.Record(MakeEvent(i, EventKind::kAlarmRaised, i % 100, 1, 20, "old"));
+  }
+  // The header page stays whole (the file opens); every page after it is garbage.
+  const auto size = fs::file_size(path);
+  ASSERT_GT(size, 16384u);
+  {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096);
+    const std::string garbage(size - 4096, '\xA5');
+    f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+  }
+  EventJournal journal;
+  journal.Open(dir.path());
+  journal.Record(MakeEvent(9000, EventKind::kStationStarted, -1, 0, 0, "after the damage"));
+  journal.Flush();
+  journal.Flush();
+  const JournalStatus status = journal.Status();
+  EXPECT_EQ(status.setAside, 1);
+  EXPECT_EQ(status.state, JournalStatus::State::kOk) << status.reason;
+  auto reader = OpenReader(dir.path());
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(Texts(reader->All({})), (std::vector<std::string>{"after the damage"}));
+}
+
 TEST(EventJournalTest, StatsCountRaisesPerLevelAndTheLongestLoss) {
   TempDir dir;
   {
