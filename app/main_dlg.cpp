@@ -21,6 +21,7 @@
 #include "dialogs/config.h"
 #include "dialogs/dump_controller.h"
 #include "dialogs/firmware_controller.h"
+#include "dialogs/history_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "dialogs/progress.h"
 #include "link/station_runtime.h"
@@ -99,7 +100,8 @@ void CMainDlg::Init() {
   rt.SetSoundsEnabled(true);
   m_pAlarmDlg = std::make_unique<CAlarmDlg>(m_Fonts.Family(DisplayFonts::kIconSlot));
   connect(m_pAlarmDlg.get(), &CAlarmDlg::acknowledge, this, &CMainDlg::OnAcknowledge);
-  // Its History button (historyRequested) opens the event history, as F4 does.
+  // Its History button opens the event history, as F4 does.
+  connect(m_pAlarmDlg.get(), &CAlarmDlg::historyRequested, this, &CMainDlg::OnHistory);
   m_pAlarmDlg->SetSettings(&rt.settings());
 
   m_pBasePanel = new CBasePanel(this);
@@ -413,6 +415,31 @@ void CMainDlg::OnHelp() {
   RunModal(info);
 }
 
+CHistoryDlg* CMainDlg::HistoryDlg() const { return m_pHistory.data(); }
+
+void CMainDlg::OnHistory() {
+  if (!m_bRunning) return;
+  // Over the station window, or over the modal dialog that blocks it (the alarm
+  // list's History during a report): a window under a modal one takes no input.
+  QWidget* over = this;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal != nullptr && modal != m_pAlarmDlg.get() &&
+      !(m_pHistory && (modal == m_pHistory || m_pHistory->isAncestorOf(modal)))) {
+    over = modal;
+  }
+  if (!m_pHistory) {
+    m_pHistory = new CHistoryDlg(m_Workdir, m_pRuntime->stackCount(),
+                                 m_Fonts.Family(DisplayFonts::kIconSlot), over);
+    m_pHistory->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    if (m_pHistory->parentWidget() != over) m_pHistory->setParent(over, m_pHistory->windowFlags());
+    m_pHistory->Apply();  // events journalled since it was opened
+  }
+  m_pHistory->show();
+  m_pHistory->raise();
+  m_pHistory->activateWindow();
+}
+
 int CMainDlg::RunModal(QDialog& dialog) {
   dialog.setWindowModality(Qt::WindowModal);
   return dialog.exec();
@@ -514,6 +541,10 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case Qt::Key_F1:
       OnHelp();
+      return true;
+    case Qt::Key_F4:
+      if (key->modifiers() & Qt::ControlModifier) break;  // test speed mode, below
+      OnHistory();
       return true;
     default: break;
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -27,6 +28,7 @@ class CDumpController;
 class CFirmwareController;
 class CProgress;
 class CGaugePanel;
+class CHistoryDlg;
 class CLamp;
 class CLed;
 class CMultiButton;
@@ -76,6 +78,10 @@ class CMainDlg : public QDialog {
   // EXIT (and the window manager's close, which names itself as `reason`).
   void OnExit(const char* reason = "operator EXIT");
   void OnHelp();
+  // F4 and the alarm list's History button: the history window, not modal,
+  // over the station window (raised again when it is open already).
+  void OnHistory();
+  CHistoryDlg* HistoryDlg() const;
   // The exit sequence without the question (EXIT confirmed, SIGTERM, SIGINT,
   // session end): settings saved with the statistics snapshot, lamp tower
   // all-off, the window closed; `reason` goes into the journal's end event.
@@ -178,6 +184,7 @@ class CMainDlg : public QDialog {
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;
+  QPointer<CHistoryDlg> m_pHistory;  // deletes itself when closed
 };
 
 }  // namespace ws

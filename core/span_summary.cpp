@@ -2,26 +2,22 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
-#include <unistd.h>
 #include <numbers>
 #include <vector>
 
-#include "core/record_file.h"
-#include "core/record_layout.h"
+#include "core/span_records.h"
 
 namespace ws {
 namespace {
 
 constexpr double kRadians = std::numbers::pi / 180.0;
-constexpr int64_t kChunk = 32768;  // records per read
 
 }  // namespace
 
 void SpanSummaryBuilder::Add(float direction, float speed) {
   ++seconds_;
+  levels_.Add(direction, speed);
   const double d = direction;
   const double s = speed;
   if (!std::isfinite(d) || !std::isfinite(s) || (d == 0.0 && s == 0.0)) {
@@ -53,6 +49,7 @@ SpanSummary SpanSummaryBuilder::Finish() const {
   SpanSummary summary;
   summary.seconds = seconds_;
   summary.covered = covered_;
+  summary.levels = levels_.Result();
   if (covered_ == 0) return summary;
   const double n = static_cast<double>(covered_);
   summary.meanSpeed = sumSpeed_ / n;
@@ -74,56 +71,12 @@ SpanSummary SpanSummaryBuilder::Finish() const {
 }
 
 SpanSummary SummarizeSpan(std::string_view workdir, int stackIndex, const SystemTime& start,
-                          const SystemTime& end) {
-  SpanSummaryBuilder builder;
-  int64_t now = CivilSeconds(start);
-  const int64_t last = CivilSeconds(end);
-  std::vector<uint8_t> chunk(static_cast<size_t>(kChunk * record::kSampleSize));
-  while (now <= last) {
-    const SystemTime t = FromCivilSeconds(now);
-    const int nextYear = t.month == 12 ? t.year + 1 : t.year;
-    const int nextMonth = t.month == 12 ? 1 : t.month + 1;
-    const int64_t monthEnd = DaysFromCivil(nextYear, nextMonth, 1) * 86400;
-    const int64_t stop = std::min(monthEnd, last + 1);
-    // Large reads: the summary is not bound to the report's block size.
-    const std::string path = t.year >= 1 && t.year <= 9999
-                                 ? RecordFilePath(workdir, stackIndex, t.year, t.month)
-                                 : std::string();
-    // Anything but a regular file reads as a missing month (and never blocks).
-    int fd = path.empty() ? -1 : OpenRegularRecordFile(path.c_str(), O_RDONLY);
-    int64_t offset = record::SlotOf(t.day, t.hour, t.minute, t.second);
-    while (now < stop) {
-      const int64_t count = std::min(kChunk, stop - now);
-      int64_t whole = 0;
-      if (fd >= 0) {
-        const size_t want = static_cast<size_t>(count * record::kSampleSize);
-        size_t got = 0;
-        while (got < want) {
-          const ssize_t n = ::pread(fd, chunk.data() + got, want - got,
-                                    offset + static_cast<int64_t>(got));
-          if (n < 0 && errno == EINTR) continue;
-          if (n <= 0) break;
-          got += static_cast<size_t>(n);
-        }
-        whole = static_cast<int64_t>(got / record::kSampleSize);
-        if (whole < count) {  // the file ends here: the rest of the month is uncovered
-          ::close(fd);
-          fd = -1;
-        }
-      }
-      for (int64_t k = 0; k < count; ++k) {
-        if (k < whole) {
-          const Sample s = record::DecodeSample(chunk.data() + k * record::kSampleSize);
-          builder.Add(s.direction, s.speed);
-        } else {
-          builder.Add(0.0f, 0.0f);
-        }
-      }
-      offset += count * record::kSampleSize;
-      now += count;
-    }
-    if (fd >= 0) ::close(fd);
-  }
+                          const SystemTime& end, const AlarmThresholds& levels) {
+  SpanSummaryBuilder builder(levels);
+  ForEachSpanRecordChunk(workdir, stackIndex, start, end,
+                         [&](const float* directions, const float* speeds, int64_t count) {
+                           for (int64_t k = 0; k < count; ++k) builder.Add(directions[k], speeds[k]);
+                         });
   return builder.Finish();
 }
 

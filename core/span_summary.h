@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/alarm_thresholds.h"
+#include "core/level_time.h"
 #include "core/system_time.h"
 
 namespace ws {
@@ -26,6 +28,8 @@ struct SpanSummary {
   // deviation, in degrees.
   std::optional<double> meanDirection;
   std::optional<double> directionSd;
+  // Time at or above each alarm level, over the covered seconds.
+  LevelTime levels;
 
   double CoveragePercent() const {
     return seconds > 0 ? static_cast<double>(covered) * 100.0 / static_cast<double>(seconds) : 0.0;
@@ -36,6 +40,8 @@ struct SpanSummary {
 // a gust run.
 class SpanSummaryBuilder {
  public:
+  // `levels`: the Alarm, Stop and Trip levels the time at each is counted for.
+  explicit SpanSummaryBuilder(const AlarmThresholds& levels = AlarmThresholds{}) : levels_(levels) {}
   void Add(float direction, float speed);
   SpanSummary Finish() const;
 
@@ -57,13 +63,14 @@ class SpanSummaryBuilder {
   std::array<Trig, 4096> trig_{};
   double previous_[2] = {0.0, 0.0};
   int run_ = 0;  // covered seconds in a row, up to 2 remembered
+  LevelTimeCounter levels_;
 };
 
 // Reads the records of stack `stackIndex` from start to end (both included) from
 // its month files; missing months and files that end early count as uncovered.
 // Spans are taken as given (no 60-day limit); an end before the start gives an
-// empty summary.
+// empty summary. `levels` are the station's (ThresholdsOf its configuration).
 SpanSummary SummarizeSpan(std::string_view workdir, int stackIndex, const SystemTime& start,
-                          const SystemTime& end);
+                          const SystemTime& end, const AlarmThresholds& levels);
 
 }  // namespace ws

@@ -11,11 +11,14 @@
 #include <algorithm>
 
 #include "chart/graph_scale.h"
+#include "core/event_journal.h"
 #include "core/format_fixed.h"
+#include "core/journal_stats_text.h"
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/report_span.h"
 #include "core/settings.h"
+#include "core/level_time.h"
 #include "dialogs/calendar.h"
 #include "dialogs/progress.h"
 #include "grid/grid_ctrl.h"
@@ -36,6 +39,10 @@ constexpr int kButtonWidth = 110;
 constexpr int kButtonHeight = 36;
 constexpr int kButtonTop = 4;
 constexpr int kGap = 6;
+// The status and summary lines beside the buttons.
+constexpr int kSummaryTop = 2;
+constexpr int kSummaryLine = 14;
+constexpr int kSummaryFontPixels = 11;
 
 // A search repaints and moves the bar at most this often (milliseconds): handing
 // every one of its thousands of blocks to the event loop would cost more than the
@@ -93,6 +100,14 @@ CReport::CReport(const QString& workdir, int stackIndex, const Settings& setting
   m_pStatus = new QLabel(this);
   m_pStatus->setObjectName(QStringLiteral("status"));
   m_pStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  m_pSummary = new QLabel(this);
+  m_pSummary->setObjectName(QStringLiteral("summary"));
+  m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  for (QLabel* line : {m_pStatus, m_pSummary}) {
+    QFont font = line->font();
+    font.setPixelSize(kSummaryFontPixels);
+    line->setFont(font);
+  }
 
   m_pSearch = MakeButton(QStringLiteral("SEARCH"), kSearchId, 23, 0x4080FF, 315.0f);
   m_pCsv = MakeButton(QStringLiteral("CSV"), kCsvId, 58, 0xFF0000, 0.0f);
@@ -212,6 +227,7 @@ void CReport::Error(const char* text) { AskMessageF(kMbOk | kMbIconError, "%s", 
 
 void CReport::ClearResults() {
   ResetTable();
+  m_pSummary->clear();
   if (m_pChart) ClearReportChart(*m_pChart, m_Start);
   if (m_pRose) m_pRose->ComputeStatistics(m_Table);
 }
@@ -281,6 +297,17 @@ void CReport::OnSearch() {
   const QString cutNote = cut ? CutNote(m_End) : QString();
   if (status == ReportSearchStatus::kOk) {
     ShowStatus(cutNote + RowsText(m_Table.data()), cut);
+    // From the one-second records, not the table's (possibly reduced) rows.
+    const LevelTime levels =
+        LevelTimeOfSpan(m_Workdir.toStdString(), m_nStack, m_Start, m_End, LevelsOf(m_Settings));
+    std::string text = LevelTimeText(levels);
+    // And what the journal tells about the span, when there is one.
+    if (const std::unique_ptr<EventReader> journal =
+            EventReader::Open(m_Workdir.toStdString(), nullptr)) {
+      text += "\n" + JournalStatsText(journal->Stats(ReportSpanFilter(m_nStack, m_Start, m_End)));
+    }
+    m_pSummary->setText(QString::fromStdString(text));
+    m_pSummary->setToolTip(m_pSummary->text());
   } else {
     ShowStatus(cutNote + QString::fromUtf8(status == ReportSearchStatus::kNegativeSpan ? kSpanError : kNotFound),
                true);
@@ -410,7 +437,11 @@ void CReport::Layout() {
     b->MoveTo(QRect(x, kButtonTop, kButtonWidth, kButtonHeight));
     x += kButtonWidth + kGap;
   }
-  m_pStatus->setGeometry(x + 2 * kGap, kButtonTop, std::max(0, width() - 10 - x - 2 * kGap), kButtonHeight);
+  // Three lines beside the buttons: the status, then the summary's level times
+  // and what the journal tells (reaching into the gap above the panes).
+  const int lineWidth = std::max(0, width() - 10 - x - 2 * kGap);
+  m_pStatus->setGeometry(x + 2 * kGap, kSummaryTop, lineWidth, kSummaryLine);
+  m_pSummary->setGeometry(x + 2 * kGap, kSummaryTop + kSummaryLine, lineWidth, 2 * kSummaryLine);
 
   // The panes: rose and table over the chart, each half of the height under the
   // buttons. Taken in the client area, so no pane reaches under the frame.

@@ -2,7 +2,8 @@
 // table, a trend chart and a wind rose, with the CSV export. Opened modally by the
 // main window's REPORT command for the selected stack; searches once on opening.
 // A status line beside the buttons says what the last search gave: its rows, a span
-// cut to 60 days, or the error that left the results empty.
+// cut to 60 days, or the error that left the results empty; a summary line under it
+// gives the span's time at or above each alarm level.
 #pragma once
 
 #include <QDateEdit>
@@ -69,6 +70,8 @@ class CReport : public QDialog {
   // The status line's text.
   QString StatusText() const { return m_pStatus->text(); }
   QLabel* StatusLine() const { return m_pStatus; }
+  // The summary line's text: empty when the last search found nothing.
+  QString SummaryText() const { return m_pSummary->text(); }
 
   QDateEdit* StartDate() const { return m_pStartDate; }
   QTimeEdit* StartTime() const { return m_pStartTime; }
@@ -127,6 +130,7 @@ class CReport : public QDialog {
   QTimeEdit* m_pStartTime = nullptr;
   QLabel* m_pDash = nullptr;
   QLabel* m_pStatus = nullptr;
+  QLabel* m_pSummary = nullptr;
   QDateEdit* m_pEndDate = nullptr;
   QTimeEdit* m_pEndTime = nullptr;
   CNexButton* m_pSearch = nullptr;

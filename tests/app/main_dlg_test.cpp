@@ -3,6 +3,7 @@
 // enables, the alarm list and its sound, the test speed modes, the capture and
 // the ways out.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
@@ -21,6 +22,8 @@
 #include "app/recording_notice.h"
 #include "app/test_mode_banner.h"
 #include "dialogs/alarm_dlg.h"
+#include "dialogs/calendar.h"
+#include "dialogs/history_dlg.h"
 #include "report/report.h"
 #include "screen/base_panel.h"
 #include "screen/gauge_panel.h"
@@ -492,6 +495,85 @@ TEST_F(MainDlgTest, AModalExitQuestionDoesNotBlockTheAlarmListsAck) {
   EXPECT_FALSE(alarm->isVisible());
   EXPECT_FALSE(runtime().alarms().Unacknowledged());
   EXPECT_TRUE(window->Running());
+}
+
+TEST_F(MainDlgTest, F4OpensTheHistoryOverTheStationWindowAndTheAlarmListsAckStillAnswers) {
+  StartStation(2, 74);
+  ASSERT_TRUE(WaitForFirstReplies(2));
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
+  // Ctrl+F4 stays the Trip test speed; F4 alone is the history.
+  QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_EQ(runtime().testSpeedMode(), 3);
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
+  QTest::keyClick(window.get(), Qt::Key_F5, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  CHistoryDlg* history = window->HistoryDlg();
+  ASSERT_NE(history, nullptr);
+  EXPECT_TRUE(history->isVisible());
+  EXPECT_EQ(history->parentWidget(), window.get());
+  EXPECT_EQ(history->StackBox()->count(), 3);  // All, 1, 2
+  // Not modal: the station window goes on taking clicks.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  EXPECT_EQ(window->HistoryDlg(), history);  // the same window, raised
+
+  loggers[1]->HoldWind(46.0);
+  CAlarmDlg* alarm = window->AlarmDlg();
+  ASSERT_TRUE(WaitFor([&] { return alarm->isVisible(); }, 4000));
+  ASSERT_TRUE(history->isVisible());
+  CNexButton* ack = alarm->AckButton();
+  const QPoint ackAt = ack->mapTo(alarm, QPoint(ack->width() / 2, ack->height() / 2));
+  QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
+  EXPECT_FALSE(alarm->isVisible());
+  EXPECT_FALSE(runtime().alarms().Unacknowledged());
+  // Its own calendar does not block the alarm list either.
+  loggers[1]->HoldWind(20.0);
+  ASSERT_TRUE(WaitFor([&] { return Overview().State(1) == CBasePanel::kNormal; }, 4000));
+  bool acked = false;
+  WhenModal<CCalendar>(history, [&](CCalendar* calendar) {
+    loggers[1]->HoldWind(46.0);
+    if (WaitFor([&] { return alarm->isVisible(); }, 4000)) {
+      QTest::mouseClick(alarm->windowHandle(), Qt::LeftButton, Qt::NoModifier, ackAt);
+      acked = !alarm->isVisible() && !runtime().alarms().Unacknowledged();
+    }
+    calendar->reject();
+  });
+  history->OnPickDay(true);
+  EXPECT_TRUE(acked);
+
+  history->OnExit();
+  EXPECT_FALSE(history->isVisible());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(window->HistoryDlg(), nullptr);
+}
+
+TEST_F(MainDlgTest, HistoryAskedForDuringAReportOpensOverTheReportAndTakesInput) {
+  StartStation(1, 78);
+  ASSERT_TRUE(WaitForFirstReplies(1));
+  ClickTile(0);
+  ASSERT_EQ(window->SelectedStack(), 0);
+  bool overReport = false;
+  bool tookClick = false;
+  WhenModal<CReport>(window.get(), [&](CReport* report) {
+    // As the alarm list's History button asks while the report is up.
+    window->OnHistory();
+    CHistoryDlg* history = window->HistoryDlg();
+    if (history != nullptr) {
+      overReport = history->parentWidget() == report;
+      QCheckBox* box = history->KindBox(0);
+      const QPoint at = box->mapTo(history, QPoint(8, box->height() / 2));
+      QTest::mouseClick(history->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+      tookClick = !box->isChecked();
+    }
+    report->OnExit();
+  }, [](CReport* report) { return !report->Searching(); });
+  PressCommand(CMainDlg::kReport);
+  EXPECT_TRUE(overReport);
+  EXPECT_TRUE(tookClick);
+  // F4 afterwards opens one over the station window again.
+  QTest::keyClick(window.get(), Qt::Key_F4);
+  ASSERT_NE(window->HistoryDlg(), nullptr);
+  EXPECT_EQ(window->HistoryDlg()->parentWidget(), window.get());
 }
 
 TEST_F(MainDlgTest, RecordingNoticeShowsWhatTheRuntimeSaysWithoutBlockingAndAClickDismissesIt) {

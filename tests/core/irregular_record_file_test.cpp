@@ -83,7 +83,9 @@ TEST_F(IrregularRecordFileTest, FifoReadsAsAMissingMonthWithoutBlocking) {
             ReportSearchStatus::kNotFound);
   // The span summary: no second covered.
   const SpanSummary sum =
-      Bounded(fifo, [&] { return SummarizeSpan(dir(), 0, At(2026, 3, 5), At(2026, 3, 5, 0, 0, 59)); });
+      Bounded(fifo, [&] {
+        return SummarizeSpan(dir(), 0, At(2026, 3, 5), At(2026, 3, 5, 0, 0, 59), AlarmThresholds{});
+      });
   EXPECT_EQ(sum.seconds, 60);
   EXPECT_EQ(sum.covered, 0);
   // The hole map: every day empty.

@@ -48,12 +48,20 @@ TEST(SpanSummary, ReadsEverySecondOfTheSpanAcrossMonths) {
   test::MonthFiles files;
   const SystemTime start = test::At(2024, 2, 29, 23, 59, 58);
   files.Fill(0, start, 4, [](int64_t k) { return Sample{180.0f, 2.0f + static_cast<float>(k)}; });
-  const SpanSummary s =
-      SummarizeSpan(files.dir(), 0, start, FromCivilSeconds(CivilSeconds(start) + 5));
+  const SpanSummary s = SummarizeSpan(files.dir(), 0, start,
+                                      FromCivilSeconds(CivilSeconds(start) + 5),
+                                      AlarmThresholds{3.0, 4.0, 6.0});
   EXPECT_EQ(s.seconds, 6);
   EXPECT_EQ(s.covered, 4);
   EXPECT_DOUBLE_EQ(*s.maxSpeed, 5.0);
   EXPECT_DOUBLE_EQ(*s.gust3s, 4.0);
+  // 2, 3, 4 and 5 m/s on both sides of the month's end; the two seconds after them
+  // were never written and are not recorded time.
+  EXPECT_EQ(s.levels.recorded, 4);
+  EXPECT_EQ(s.levels.Seconds(kLevelAlarm), 3);
+  EXPECT_EQ(s.levels.Seconds(kLevelStop), 2);
+  EXPECT_EQ(s.levels.Seconds(kLevelTrip), 0);
+  EXPECT_DOUBLE_EQ(*s.levels.Percent(kLevelStop), 50.0);
 }
 
 }  // namespace

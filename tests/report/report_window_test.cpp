@@ -20,6 +20,7 @@
 #include "core/format_fixed.h"
 #include "core/settings.h"
 #include "grid/grid_ctrl.h"
+#include "support/journal_files.h"
 #include "support/month_files.h"
 #include "widgets/message_helpers.h"
 #include "widgets/nex_button.h"
@@ -111,6 +112,37 @@ TEST_F(ReportWindowTest, OpeningSearchesTheStoredSpanIntoTableChartAndRose) {
   EXPECT_DOUBLE_EQ(report_->Chart()->Graph()->m_dXMax, 2.0);
   EXPECT_DOUBLE_EQ(report_->Rose()->m_Statistics.shares[12][2], 50.0);
   EXPECT_TRUE(report_->isVisible());
+}
+
+TEST_F(ReportWindowTest, SummaryGivesTheTimeAtOrAboveEachLevelOfTheRecordedSeconds) {
+  // Eight seconds written of ten: 29.9, 30.0 (exactly Alarm), 40.0, 45.0, then 10 m/s.
+  files_.Fill(0, At(2024, 3, 5), 8, [](int64_t k) {
+    static constexpr float kSpeeds[] = {29.9f, 30.0f, 40.0f, 45.0f, 10.0f, 10.0f, 10.0f, 10.0f};
+    return Sample{90.0f, kSpeeds[k]};
+  });
+  Open(At(2024, 3, 5), At(2024, 3, 5, 0, 0, 9));
+  EXPECT_EQ(report_->SummaryText().toStdString(),
+            "Recorded 8 s; at or above Alarm 3 s (37.5%), Stop 2 s (25.0%), Trip 1 s (12.5%)");
+  // With a journal, what it tells about the span: stack 1's raises and losses only.
+  const int64_t t = CivilSeconds(At(2024, 3, 5));
+  ASSERT_TRUE(test::WriteJournal(files_.dir(), 3, [&](int64_t k) {
+    if (k == 0) return test::MakeEvent(t + 1, EventKind::kAlarmRaised, 0, kLevelAlarm, 30.0, "a");
+    if (k == 1) return test::MakeEvent(t + 2, EventKind::kAlarmRaised, 1, kLevelTrip, 46.0, "b");
+    return test::MakeEvent(t + 3, EventKind::kCommunicationRestored, 0, 0, 7.0, "back");
+  }));
+  report_->OnSearch();
+  EXPECT_EQ(report_->SummaryText().toStdString(),
+            "Recorded 8 s; at or above Alarm 3 s (37.5%), Stop 2 s (25.0%), Trip 1 s (12.5%)\n"
+            "raised Alarm 1, Stop 0, Trip 0, NO COMM 0; longest loss 7 s");
+  // A span the file holds nothing for has no share; a failed search no summary.
+  SetSpan(At(2024, 3, 6), At(2024, 3, 6, 0, 1));
+  report_->OnSearch();
+  EXPECT_EQ(report_->SummaryText().toStdString(),
+            "Recorded 0 s; at or above Alarm 0 s (-), Stop 0 s (-), Trip 0 s (-)\n"
+            "raised Alarm 0, Stop 0, Trip 0, NO COMM 0; longest loss none");
+  SetSpan(At(2024, 3, 6, 0, 1), At(2024, 3, 6));
+  report_->OnSearch();
+  EXPECT_EQ(report_->SummaryText(), "");
 }
 
 TEST_F(ReportWindowTest, ASpanWithoutDataOrBackwardsSaysSoAndLeavesNoEarlierResultsBehind) {

@@ -10,6 +10,7 @@
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/settings_file.h"
+#include "support/journal_files.h"
 #include "support/month_files.h"
 
 namespace ws {
@@ -57,6 +58,27 @@ class ReportToolTest : public ::testing::Test {
   test::MonthFiles files_;
 };
 
+TEST_F(ReportToolTest, TheSummaryLineCountsTheJournalsRaisesAndLongestLossOfTheSpan) {
+  const int64_t t = CivilSeconds(At(2024, 3, 31, 23, 58, 30));
+  const std::vector<StationEvent> events = {
+      test::MakeEvent(t, EventKind::kAlarmRaised, 0, kLevelAlarm, 31.0, "a"),
+      test::MakeEvent(t + 5, EventKind::kAlarmRaised, 0, kLevelTrip, 46.0, "b"),
+      test::MakeEvent(t + 9, EventKind::kAlarmRaised, 1, kLevelStop, 41.0, "another stack"),
+      test::MakeEvent(t + 10, EventKind::kCommunicationLost, 0, 0, 0.0, "lost"),
+      test::MakeEvent(t + 52, EventKind::kCommunicationRestored, 0, 0, 42.0, "back"),
+      test::MakeEvent(t + 60, EventKind::kAlarmRaised, 0, kLevelNoCommunication, 0.0, "no comm"),
+      test::MakeEvent(t + 3600, EventKind::kAlarmRaised, 0, kLevelAlarm, 31.0, "after the span"),
+  };
+  ASSERT_TRUE(test::WriteJournal(files_.dir(), static_cast<int64_t>(events.size()),
+                                 [&](int64_t k) { return events[static_cast<size_t>(k)]; }));
+  const ToolRun run = Tool(Span("2024-03-31 23:58:20", "2024-04-01 00:00:00"));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find(" trip_pct=0.0 raises_alarm=1 raises_stop=0 raises_trip=1 raises_nocomm=1 "
+                         "longest_loss_s=42\n"),
+            std::string::npos)
+      << run.out;
+}
+
 TEST_F(ReportToolTest, CsvIsTheSameFileTheReportWritesAndTheSummaryAddsUp) {
   const std::string csv = files_.dir() + "/tool.csv";
   const ToolRun run = Tool(Span("2024-03-31 23:58:20", "2024-04-01 00:00:00") << "--csv"
@@ -66,7 +88,9 @@ TEST_F(ReportToolTest, CsvIsTheSameFileTheReportWritesAndTheSummaryAddsUp) {
   // 0.5 twice), mean 1685 / 101. Second 0 holds 90/0.0: a sample, not 0/0.
   EXPECT_EQ(run.out,
             "rows=101 step=1 calm=4.0% coverage=100.0% mean=16.68 max=39.5 gust3s=39.00 "
-            "dir=95.0 dirsd=5.0\n");
+            "dir=95.0 dirsd=5.0 alarm_s=20 alarm_pct=19.8 stop_s=0 stop_pct=0.0 trip_s=0 "
+            "trip_pct=0.0 raises_alarm=- raises_stop=- raises_trip=- raises_nocomm=- "
+            "longest_loss_s=-\n");
 
   ReportData data;
   ASSERT_EQ(SearchReport(files_.dir(), 0, At(2024, 3, 31, 23, 58, 20), At(2024, 4, 1), data),
@@ -109,6 +133,13 @@ TEST_F(ReportToolTest, LongSpanIsCutAndEndBeforeStartAndASpanWithoutMonthFilesEx
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out.rfind("rows=", 0), 0u) << run.out;
   EXPECT_EQ(run.out.find("max=-"), std::string::npos) << run.out;
+  // Ten seconds the file holds nothing for: no recorded time, so no share of it.
+  run = Tool(Span("2024-03-31 00:00:00", "2024-03-31 00:00:09"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find(" coverage=0.0% "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" alarm_s=0 alarm_pct=- stop_s=0 stop_pct=- trip_s=0 trip_pct=- "),
+            std::string::npos)
+      << run.out;
   run = Tool(Span("2024-03-31 00:00:00", "2024-03-31 00:00:00", 2));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Not Found Data!\n");

@@ -60,5 +60,6 @@ void RenderWindRoses(Gallery& gallery);    // CWindRose
 void RenderAlarmInfo(Gallery& gallery);    // CAlarmDlg, CInfoDlg
 void RenderOverview(Gallery& gallery);     // CBasePanel, CIndicator
 void RenderConfigDialog(Gallery& gallery);  // CConfig
+void RenderHistory(Gallery& gallery);       // CHistoryDlg
 
 }  // namespace ws::gallery

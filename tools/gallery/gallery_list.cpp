@@ -21,6 +21,7 @@ constexpr Entry kEntries[] = {
     {"alarm_info", RenderAlarmInfo},
     {"overview", RenderOverview},
     {"config_dialog", RenderConfigDialog},
+    {"history", RenderHistory},
 };
 
 }  // namespace

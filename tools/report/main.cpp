@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/event_journal.h"
 #include "core/format_fixed.h"
+#include "core/journal_stats_text.h"
 #include "core/report_csv.h"
 #include "core/report_search.h"
 #include "core/report_span.h"
@@ -117,15 +119,28 @@ int main(int argc, char** argv) {
     }
   }
 
-  const ws::SpanSummary sum = ws::SummarizeSpan(o.dir, o.stackIndex, o.from, end);
+  const ws::SpanSummary sum = ws::SummarizeSpan(o.dir, o.stackIndex, o.from, end, levels);
   // In the C locale whatever the desktop's (a decimal comma would break scripts).
-  const std::string line = ws::FormatC(
+  std::string line = ws::FormatC(
       "rows=%lld step=%lld calm=%.1f%% coverage=%.1f%% mean=%s max=%s gust3s=%s dir=%s "
-      "dirsd=%s\n",
+      "dirsd=%s",
       static_cast<long long>(table.DataRows()), static_cast<long long>(table.data().step),
       rose.calm, sum.CoveragePercent(), Figure(sum.meanSpeed, "%.2f").c_str(),
       Figure(sum.maxSpeed, "%.1f").c_str(), Figure(sum.gust3s, "%.2f").c_str(),
       Figure(sum.meanDirection, "%.1f").c_str(), Figure(sum.directionSd, "%.1f").c_str());
+  static constexpr const char* kLevelKeys[] = {"alarm", "stop", "trip"};
+  for (int level = ws::kLevelAlarm; level <= ws::kLevelTrip; ++level) {
+    line += ws::FormatC(" %s_s=%lld %s_pct=%s", kLevelKeys[level - 1],
+                        static_cast<long long>(sum.levels.Seconds(level)), kLevelKeys[level - 1],
+                        Figure(sum.levels.Percent(level), "%.1f").c_str());
+  }
+  // What the journal tells about the span, when the station keeps one here.
+  std::string journalError;
+  const std::unique_ptr<ws::EventReader> journal = ws::EventReader::Open(o.dir, &journalError);
+  std::optional<ws::JournalSpanStats> stats;
+  if (journal) stats = journal->Stats(ws::ReportSpanFilter(o.stackIndex, o.from, end));
+  line += ws::JournalStatsFields(stats ? &*stats : nullptr);
+  line += '\n';
   std::fputs(line.c_str(), stdout);
   return status;
 }
