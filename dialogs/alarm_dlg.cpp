@@ -134,6 +134,69 @@ QString CAlarmDlg::StateWord(AlarmCondition condition) {
   return QString::fromLatin1(ConditionWord(condition));
 }
 
+QString CAlarmDlg::DurationText(int64_t ms) {
+  const int64_t seconds = std::max<int64_t>(0, ms) / 1000;
+  return QString::fromStdString(FormatC("%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                                        static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)));
+}
+
+QString CAlarmDlg::StartText(const SystemTime& t) {
+  return QString::fromStdString(
+      FormatC("%d.%d.%d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second));
+}
+
+int64_t CAlarmDlg::NowUtcMs() const { return m_Now.year != 0 ? LocalToUtcMs(m_Now) : 0; }
+
+QString CAlarmDlg::StackText(int stack) const {
+  const QString number = QString::number(stack + 1);
+  if (!m_pSettings || stack < 0 || stack >= kMaxStacks) return number;
+  const QString title =
+      QString::fromStdString(FieldUtf8(m_pSettings->stacks[static_cast<size_t>(stack)].title)).trimmed();
+  // The default title says no more than the number.
+  if (title.isEmpty() || title == QStringLiteral("STACK #%1").arg(stack + 1)) return number;
+  return number + QStringLiteral(" ") + title;
+}
+
+void CAlarmDlg::ShowEntry(int stack, int level, double speed, const SystemTime& now) {
+  m_nStack = stack;
+  m_nLevel = level;
+  m_dSpeed = speed;
+  m_Time = now;
+  m_Now = now;
+  AlarmEntry raised;
+  raised.stack = stack;
+  raised.level = level;
+  raised.condition = AlarmCondition::kActiveUnacknowledged;
+  raised.start = now;
+  raised.startUtcMs = LocalToUtcMs(now);
+  raised.peakSpeed = speed;
+  m_PendingRaise = raised;
+  MakeRows();
+  Fill();
+  show();
+  raise();
+}
+
+void CAlarmDlg::ShowEntries(const std::vector<AlarmEntry>& entries, const SystemTime& now) {
+  bool newRaise = false;
+  for (const AlarmEntry& entry : entries) {
+    if (entry.condition != AlarmCondition::kActiveUnacknowledged) continue;
+    const bool known = std::any_of(m_Entries.begin(), m_Entries.end(),
+                                   [&](const AlarmEntry& old) { return SameAlarm(old, entry); });
+    if (!known) newRaise = true;
+  }
+  m_Entries = entries;
+  // The runtime's list now speaks for every raise.
+  m_PendingRaise.reset();
+  m_Now = now;
+  MakeRows();
+  Fill();
+  if (newRaise) {
+    show();
+    raise();
+  }
+}
+
 void CAlarmDlg::SetNow(const SystemTime& now) {
   m_Now = now;
   const int64_t nowMs = NowUtcMs();
