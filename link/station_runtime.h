@@ -156,6 +156,10 @@ class StationRuntime final : public QObject {
   int OverallLevel() const { return m_Alarms->OverallLevel(); }
   LampStates lamps() const { return m_Alarms->LampState(); }
   int TileState(int stack) const;
+  // The clock's second (CivilSeconds) of the stack's last live reply;
+  // Recorder::kNoReply when it has not answered since start or since its
+  // address changed.
+  int64_t LastReplySecond(int stack) const { return m_LastReplySecond[static_cast<size_t>(stack)]; }
   const PollSupervisor& poll(int stack) const { return m_Poll[static_cast<size_t>(stack)]; }
   const Recorder& recorder() const { return *m_Recorder; }
   const CNexSock* link(int stack) const;
