@@ -9,6 +9,7 @@
 #include "app/keep_awake.h"
 #include "app/main_dlg.h"
 #include "core/clock.h"
+#include "link/modbus_output.h"
 #include "widgets/display_fonts.h"
 #include "widgets/message_helpers.h"
 
@@ -31,6 +32,9 @@ int CMainApp::Run() {
   // A quit from elsewhere (the session manager) still saves.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence(); });
   dialog.Init();
+  // The plant's Modbus TCP output, on when windscope.ini says so.
+  ModbusOutput modbus(dialog.runtime());
+  modbus.Apply();
   CKeepAwake keepAwake;
   keepAwake.Inhibit();
   if (m_bMaximised) {
@@ -49,6 +53,7 @@ int CMainApp::Run() {
   QObject::connect(&dialog, &CMainDlg::finished, qApp, [] { QCoreApplication::exit(0); });
   if (dialog.Running()) QApplication::exec();
   dialog.ExitSequence();
+  modbus.server().Stop();
   keepAwake.Release();
   return 0;
 }

@@ -11,6 +11,7 @@
 
 #include <modbus/modbus.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -173,20 +174,18 @@ class ModbusServer::Loop {
   }
 
   void Drop(const std::vector<bool>& drop, const std::vector<bool>& byServer) {
-    bool any = false;
+    if (std::find(drop.begin(), drop.end(), true) == drop.end()) return;
     int64_t dropped = 0;
     std::vector<Client> kept;
     kept.reserve(m_Clients.size());
     for (size_t i = 0; i < m_Clients.size(); ++i) {
-      if (i < drop.size() && drop[i]) {
+      if (drop[i]) {
         ::close(m_Clients[i].fd);
-        any = true;
         if (byServer[i]) ++dropped;
       } else {
         kept.push_back(std::move(m_Clients[i]));
       }
     }
-    if (!any) return;
     m_Clients = std::move(kept);
     {
       std::lock_guard<std::mutex> lock(m_Server.m_StatusMutex);
