@@ -32,6 +32,7 @@ ModbusOutput::ModbusOutput(StationRuntime& runtime, QObject* parent) : QObject(p
     RefreshAll();
   });
   connect(&m_Runtime, &StationRuntime::alarmEntriesChanged, this, &ModbusOutput::RefreshAll);
+  connect(&m_Runtime, &StationRuntime::averagesStepped, this, &ModbusOutput::RefreshAll);
   connect(&m_Runtime, &StationRuntime::stacksRebuilt, this, &ModbusOutput::RefreshAll);
   connect(&m_Runtime, &StationRuntime::lampsChanged, this, &ModbusOutput::RefreshAll);
 }

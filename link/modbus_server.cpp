@@ -153,6 +153,15 @@ class ModbusServer::Loop {
         m_Server.m_Image.Read(verdict.address, std::span<uint16_t>(table, static_cast<size_t>(verdict.count)));
       }
     }
+    {
+      // Counted before the reply leaves: a client that has its answer finds it counted.
+      std::lock_guard<std::mutex> lock(m_Server.m_StatusMutex);
+      if (verdict.exception == 0) {
+        ++m_Server.m_Status.requestsServed;
+      } else {
+        ++m_Server.m_Status.exceptionsSent;
+      }
+    }
     modbus_set_socket(m_Context, fd);
     int sent;
     if (verdict.exception == 0) {
@@ -163,12 +172,6 @@ class ModbusServer::Loop {
       sent = modbus_reply(m_Context, m_Frame.data(), static_cast<int>(m_Frame.size()), m_Window);
     } else {
       sent = modbus_reply_exception(m_Context, m_Frame.data(), verdict.exception);
-    }
-    std::lock_guard<std::mutex> lock(m_Server.m_StatusMutex);
-    if (verdict.exception == 0) {
-      ++m_Server.m_Status.requestsServed;
-    } else {
-      ++m_Server.m_Status.exceptionsSent;
     }
     return sent > 0;
   }
