@@ -240,11 +240,12 @@ class ModbusServerTest : public RuntimeFixture {
     return want;
   }
 
-  // Seconds since the last reply were worked out at the image's last refresh,
-  // which may lie in the second before this one.
+  // Seconds since the last reply were worked out at the image's last refresh
+  // (the last reply or supervision tick), which may lie in an earlier second
+  // than this one; a loaded machine may hold a tick back past the next second.
   static void ExpectRegister(int address, int got, int want, const char* client) {
     if (address >= 100 && address % 100 == 10 && want != 65535) {
-      EXPECT_TRUE(got == want || got == want - 1) << client << " register " << address << ": " << got << " for " << want;
+      EXPECT_TRUE(got <= want && got >= want - 2) << client << " register " << address << ": " << got << " for " << want;
     } else {
       EXPECT_EQ(got, want) << client << " register " << address;
     }
