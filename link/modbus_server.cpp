@@ -79,7 +79,18 @@ class ModbusServer::Loop {
       fds.push_back({m_Server.m_ListenFd, POLLIN, 0});
       for (const Client& c : m_Clients) fds.push_back({c.fd, POLLIN, 0});
       const int ready = ::poll(fds.data(), fds.size(), kPollTimeoutMs);
-      if (ready < 0 && errno != EINTR) break;
+      if (ready < 0 && errno != EINTR) {
+        // Not to be expected (no memory): say so rather than listen on in silence.
+        const std::string reason = std::string("stopped: ") + std::strerror(errno);
+        {
+          std::lock_guard<std::mutex> lock(m_Server.m_StatusMutex);
+          m_Server.m_Status.state = State::kRefused;
+          m_Server.m_Status.reason = reason;
+          m_Server.m_Status.clients = 0;
+        }
+        m_Server.NotifyStatus();
+        return;
+      }
       if (m_Server.m_StopRequested.load()) break;
       if (ready > 0 && (fds[1].revents & POLLIN) != 0) Accept();
 
