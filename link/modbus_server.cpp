@@ -76,7 +76,9 @@ class ModbusServer::Loop {
     while (!m_Server.m_StopRequested.load()) {
       fds.clear();
       fds.push_back({m_Server.m_WakeRead, POLLIN, 0});
-      fds.push_back({m_Server.m_ListenFd, POLLIN, 0});
+      // While accepting fails (no descriptors left) the listener is not watched
+      // for a while, or its readiness would spin the loop.
+      fds.push_back({m_Server.m_ListenFd, static_cast<short>(NowMs() < m_AcceptPausedUntilMs ? 0 : POLLIN), 0});
       for (const Client& c : m_Clients) fds.push_back({c.fd, POLLIN, 0});
       const int ready = ::poll(fds.data(), fds.size(), kPollTimeoutMs);
       if (ready < 0 && errno != EINTR) {
@@ -120,7 +122,12 @@ class ModbusServer::Loop {
   void Accept() {
     for (;;) {
       const int fd = ::accept4(m_Server.m_ListenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-      if (fd < 0) return;  // EAGAIN: none left; anything else: try at the next wake-up
+      if (fd < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+          m_AcceptPausedUntilMs = NowMs() + 1000;
+        }
+        return;
+      }
       if (m_Clients.size() >= static_cast<size_t>(kMaxClients)) {
         ::close(fd);
         std::lock_guard<std::mutex> lock(m_Server.m_StatusMutex);
@@ -221,6 +228,7 @@ class ModbusServer::Loop {
   modbus_mapping_t* m_Window;
   std::vector<Client> m_Clients;
   std::vector<uint8_t> m_Frame;
+  int64_t m_AcceptPausedUntilMs = 0;
 };
 
 ModbusServer::ModbusServer(QObject* parent) : QObject(parent) {}
