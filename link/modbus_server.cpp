@@ -38,15 +38,6 @@ constexpr int kPollTimeoutMs = 250;
 // server takes CPU from the server, never from the polls.
 constexpr int kServerNice = 10;
 
-std::string BindFailure(const std::string& address, int port, int error) {
-  if (error == EACCES && port > 0 && port < 1024) {
-    return "port " + std::to_string(port) +
-           " needs privileges (below 1024); use a port from 1024 up, e.g. 1502, or give the program "
-           "CAP_NET_BIND_SERVICE";
-  }
-  return "cannot listen on " + address + ":" + std::to_string(port) + ": " + std::strerror(error);
-}
-
 }  // namespace
 
 struct ModbusServer::Client {
@@ -260,7 +251,7 @@ bool ModbusServer::Start(const std::string& address, int port) {
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, 32) != 0) {
     const int error = errno;
     ::close(fd);
-    Refuse(address, port, BindFailure(address, port, error));
+    Refuse(address, port, BindFailureText(address, port, error));
     return false;
   }
   socklen_t length = sizeof where;
@@ -347,6 +338,15 @@ void ModbusServer::Refuse(const std::string& address, int port, const std::strin
 
 void ModbusServer::NotifyStatus() {
   QMetaObject::invokeMethod(this, [this] { emit statusChanged(); }, Qt::QueuedConnection);
+}
+
+std::string ModbusServer::BindFailureText(const std::string& address, int port, int error) {
+  if (error == EACCES && port > 0 && port < 1024) {
+    return "port " + std::to_string(port) +
+           " needs privileges (below 1024); use a port from 1024 up, e.g. 1502, or give the program "
+           "CAP_NET_BIND_SERVICE";
+  }
+  return "cannot listen on " + address + ":" + std::to_string(port) + ": " + std::strerror(error);
 }
 
 std::string ModbusServer::StateText(const Status& s) {

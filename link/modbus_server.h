@@ -62,6 +62,9 @@ class ModbusServer final : public QObject {
   // (kIdleMs unless a test says otherwise); set before Start.
   void SetIdleMs(int ms) { m_IdleMs = ms; }
 
+  // Why listening at address:port failed with the system's error: a port below
+  // 1024 refused for want of privileges says so and what to do.
+  static std::string BindFailureText(const std::string& address, int port, int error);
   // "off", "listening on 0.0.0.0:1502, 2 clients", "refused: ...".
   static std::string StateText(const Status& status);
   // The state and every counter on one line, for the headless runner.

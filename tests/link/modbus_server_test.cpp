@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -450,7 +452,13 @@ TEST_F(ModbusServerTest, FollowsTheStationIniAndSaysWhyItCannotListen) {
   EXPECT_NE(modbus.Status().reason.find("Address already in use"), std::string::npos) << modbus.Status().reason;
   EXPECT_EQ(ModbusServer::StateText(modbus.Status()).rfind("refused: ", 0), 0u);
 
-  // The standard port needs privileges this test has only as root.
+  // The standard port needs privileges: the reason says so and what to do.
+  EXPECT_EQ(ModbusServer::BindFailureText("0.0.0.0", 502, EACCES),
+            "port 502 needs privileges (below 1024); use a port from 1024 up, e.g. 1502, or give the program "
+            "CAP_NET_BIND_SERVICE");
+  EXPECT_EQ(ModbusServer::BindFailureText("0.0.0.0", 1502, EADDRINUSE),
+            "cannot listen on 0.0.0.0:1502: Address already in use");
+  // And a process without them is refused so (this test has them only as root).
   if (geteuid() != 0) {
     ModbusServer privileged;
     EXPECT_FALSE(privileged.Start("127.0.0.1", 502));
