@@ -5,6 +5,7 @@
 
 #include "core/alarm_states.h"
 #include "core/system_time.h"
+#include "link/link_logging.h"
 #include "link/station_runtime.h"
 
 namespace ws {
@@ -57,7 +58,12 @@ void ModbusOutput::Apply() {
   if (m_Serving == wanted && m_Server.Listening()) return;
   m_Serving.reset();
   Rebuild();  // the first client reads the present values
-  if (m_Server.Start(wanted.address, wanted.port)) m_Serving = wanted;
+  if (m_Server.Start(wanted.address, wanted.port)) {
+    m_Serving = wanted;
+    qCInfo(lcLink, "modbus: %s", ModbusServer::StateText(m_Server.status()).c_str());
+  } else {
+    qCWarning(lcLink, "modbus: %s", ModbusServer::StateText(m_Server.status()).c_str());
+  }
 }
 
 ModbusStackValues ModbusOutput::StackValues(int stack) const {
