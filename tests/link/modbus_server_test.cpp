@@ -413,6 +413,38 @@ TEST_F(ModbusServerTest, SeventeenthClientIsClosedWhileSixteenAreServed) {
   EXPECT_EQ(output->Status().requestsServed, ModbusServer::kMaxClients);
 }
 
+TEST_F(ModbusServerTest, ClientThatDoesNotReadItsRepliesIsClosedAndTheOthersAreServed) {
+  REQUIRE_PYMODBUS();
+  StartSite(1, 97);
+  StartModbus();
+  // Sends reads without ever reading a reply, until the server closes it.
+  constexpr const char* kDeaf = R"(
+import socket, sys
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+s.connect(('127.0.0.1', int(sys.argv[1])))
+s.settimeout(60)
+batch = bytes.fromhex('000100000006010400640001') * 1000
+try:
+    for i in range(5000):
+        s.sendall(batch)
+    print('never closed')
+except OSError as e:
+    print('closed')
+)";
+  QProcess deaf;
+  deaf.start(QString::fromLatin1(kPython), {QStringLiteral("-c"), QString::fromLatin1(kDeaf), Port()});
+  ASSERT_TRUE(deaf.waitForStarted(10000));
+  ASSERT_TRUE(WaitFor([&] { return output->Status().clientsDropped == 1; }))
+      << deaf.readAllStandardOutput().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return deaf.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(deaf.readAllStandardOutput().toStdString(), "closed\n");
+
+  const ToolRun py = RunLive(QString::fromLatin1(kPython), PymodbusArgs({QStringLiteral("4:100:11")}));
+  ASSERT_TRUE(py.finished && py.exitCode == 0) << py.out << py.err;
+  EXPECT_EQ(ParsePymodbus(py.out)["4:100:11"].front(), "OK") << py.out;
+}
+
 TEST_F(ModbusServerTest, ClientWithoutACompleteRequestIsClosedWhenIdle) {
   StartSite(1, 95);
   StartModbus(300);
