@@ -10,6 +10,7 @@
 #include "app/keep_awake.h"
 #include "app/main_dlg.h"
 #include "core/clock.h"
+#include "link/modbus_output.h"
 #include "link/station_journal.h"
 #include "widgets/display_fonts.h"
 #include "widgets/message_helpers.h"
@@ -50,6 +51,9 @@ int CMainApp::Run() {
   // A quit from elsewhere (the session manager) still saves.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence("session end"); });
   dialog.Init();
+  // The plant's Modbus TCP output, on when windscope.ini says so.
+  ModbusOutput modbus(dialog.runtime());
+  modbus.Apply();
   CKeepAwake keepAwake;
   keepAwake.Inhibit();
   if (m_bMaximised) {
@@ -68,6 +72,7 @@ int CMainApp::Run() {
   QObject::connect(&dialog, &CMainDlg::finished, qApp, [] { QCoreApplication::exit(0); });
   if (dialog.Running()) QApplication::exec();
   dialog.ExitSequence();
+  modbus.server().Stop();
   keepAwake.Release();
   return 0;
 }

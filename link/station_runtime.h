@@ -158,6 +158,10 @@ class StationRuntime final : public QObject {
   int OverallLevel() const { return m_Alarms->OverallLevel(); }
   LampStates lamps() const { return m_Alarms->LampState(); }
   int TileState(int stack) const;
+  // The clock's second (CivilSeconds) of the stack's last live reply;
+  // Recorder::kNoReply when it has not answered since start or since its
+  // address changed.
+  int64_t LastReplySecond(int stack) const { return m_LastReplySecond[static_cast<size_t>(stack)]; }
   const PollSupervisor& poll(int stack) const { return m_Poll[static_cast<size_t>(stack)]; }
   const Recorder& recorder() const { return *m_Recorder; }
   const CNexSock* link(int stack) const;
@@ -216,6 +220,9 @@ class StationRuntime final : public QObject {
   void gaugeNeedles(float direction, float speed);
   // After step k (0..3) when a stack is selected: its averages.
   void gaugeRefresh(int k, const ws::StackAverages& averages);
+  // After step k (0..3) of the averaging cascade, whatever is selected: every
+  // stack's means (and maximum) may have moved.
+  void averagesStepped(int k);
   // A raised level (1 Alarm, 2 Stop, 3 Trip): the alarm list takes the entry.
   void alarmRaised(int stack, int level, double speed);
   // The on-screen lamps changed.

@@ -23,6 +23,7 @@
 #include "core/record_file.h"
 #include "core/system_time.h"
 #include "link/fill_holes_driver.h"
+#include "link/modbus_output.h"
 #include "link/station_journal.h"
 #include "link/station_runtime.h"
 
@@ -58,6 +59,15 @@ int64_t WrittenSeconds(const std::string& workdir, int stack, int64_t from, int6
   }
   return std::count_if(samples.begin(), samples.end(),
                        [](const ws::Sample& s) { return s.direction != 0.0f || s.speed != 0.0f; });
+}
+
+// --modbus [ADDR:]PORT: the address defaults to every interface.
+bool ParseModbusListen(const QString& text, std::string& address, int& port) {
+  const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+  address = colon < 0 ? std::string("0.0.0.0") : text.left(colon).toStdString();
+  bool ok = false;
+  port = text.mid(colon + 1).toInt(&ok);
+  return ok && port >= 1 && port <= 65535 && !address.empty();
 }
 
 bool ParseDate(const QString& text, ws::SystemTime& out) {
@@ -129,6 +139,10 @@ int main(int argc, char** argv) {
                     QStringLiteral("D"), QString::number(ws::HoleMapCache::kWindowDays)});
   parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump and --fill-holes (1-based)."),
                     QStringLiteral("N"), QStringLiteral("1")});
+  parser.addOption({QStringLiteral("modbus"),
+                    QStringLiteral("Serve the Modbus TCP registers on [ADDR:]PORT for this run, whatever windscope.ini "
+                                   "says."),
+                    QStringLiteral("[ADDR:]PORT")});
   parser.process(app);
 
   const QString workdir = parser.value(QStringLiteral("workdir"));
@@ -137,6 +151,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int seconds = parser.value(QStringLiteral("seconds")).toInt();
+  std::string modbusAddress;
+  int modbusPort = 0;
+  const bool modbusOverride = parser.isSet(QStringLiteral("modbus"));
+  if (modbusOverride && !ParseModbusListen(parser.value(QStringLiteral("modbus")), modbusAddress, modbusPort)) {
+    std::fprintf(stderr, "windscope-station: --modbus wants [ADDR:]PORT (port 1..65535)\n");
+    return 2;
+  }
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
 
@@ -172,6 +193,17 @@ int main(int argc, char** argv) {
   journal.Attach(runtime);
   runtime.Start();
   const int stacks = runtime.stackCount();
+
+  // The Modbus TCP output, as windscope.ini says or --modbus overrides.
+  ws::ModbusOutput modbus(runtime);
+  if (modbusOverride) modbus.SetOverride(modbusAddress, modbusPort);
+  modbus.Apply();
+  if (modbus.Status().state == ws::ModbusServer::State::kListening) {
+    std::printf("modbus: %s\n", ws::ModbusServer::StateText(modbus.Status()).c_str());
+    std::fflush(stdout);
+  } else if (modbus.Status().state == ws::ModbusServer::State::kRefused) {
+    std::fprintf(stderr, "windscope-station: modbus %s\n", ws::ModbusServer::StateText(modbus.Status()).c_str());
+  }
 
   if (parser.isSet(QStringLiteral("watch"))) WatchRuntime(runtime, app);
 
@@ -303,6 +335,8 @@ int main(int argc, char** argv) {
   const double cpu = CpuSeconds() - cpuStart;
   const int64_t windowEnd = ws::CivilSeconds(clock.Now()) - 1;
   const ws::StationRuntime::Counters end = runtime.counters();
+  const ws::ModbusServer::Status modbusStatus = modbus.Status();
+  modbus.server().Stop();
   runtime.Shutdown(EndReason());
 
   if (parser.isSet(QStringLiteral("stats")) && wallSeconds > 0) {
@@ -334,6 +368,7 @@ int main(int argc, char** argv) {
     std::printf("record seconds per stack: expected %lld, min %lld, avg %.1f, complete stacks %s\n",
                 static_cast<long long>(expected), static_cast<long long>(recordedMin),
                 static_cast<double>(recordedSum) / stacks, recordedMin == expected ? "all" : "NOT all");
+    std::printf("%s\n", ws::ModbusServer::StatsLine(modbusStatus).c_str());
   }
   return exitCode;
 }
