@@ -82,6 +82,7 @@ void StationRuntime::OnStepTimer(int k) {
     m_Cascade->Step(k);
   }
   if (m_Selected >= 0 && m_Selected < m_StackCount) emit gaugeRefresh(k, m_Cascade->Averages(m_Selected));
+  emit averagesStepped(k);
 }
 
 }  // namespace ws

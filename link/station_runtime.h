@@ -211,6 +211,8 @@ class StationRuntime final : public QObject {
   void gaugeNeedles(float direction, float speed);
   // After step k (0..3) when a stack is selected: its averages.
   void gaugeRefresh(int k, const ws::StackAverages& averages);
+  // After step k (0..3) of the averaging cascade, for every stack (Averages).
+  void averagesStepped(int k);
   // A raised level (1 Alarm, 2 Stop, 3 Trip): the alarm list takes the entry.
   void alarmRaised(int stack, int level, double speed);
   // The on-screen lamps changed.
