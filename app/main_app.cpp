@@ -9,6 +9,9 @@
 #include "app/keep_awake.h"
 #include "app/main_dlg.h"
 #include "core/clock.h"
+#include "link/mqtt_publisher.h"
+#include "link/station_runtime.h"
+#include "util/version_info.h"
 #include "widgets/display_fonts.h"
 #include "widgets/message_helpers.h"
 
@@ -31,6 +34,12 @@ int CMainApp::Run() {
   // A quit from elsewhere (the session manager) still saves.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &dialog, [&dialog] { dialog.ExitSequence(); });
   dialog.Init();
+  // Publishing to an MQTT broker, off unless windscope.ini says otherwise. Its
+  // `refused` signal is for the window's notice strip.
+  MqttPublisher mqtt(dialog.runtime(), VersionEntryText(VersionEntry::kProductVersion));
+  mqtt.Apply(dialog.runtime().stationIni().mqtt);
+  QObject::connect(&dialog.runtime(), &StationRuntime::stationIniChanged, &mqtt,
+                   [&mqtt, &dialog] { mqtt.Apply(dialog.runtime().stationIni().mqtt); });
   CKeepAwake keepAwake;
   keepAwake.Inhibit();
   if (m_bMaximised) {

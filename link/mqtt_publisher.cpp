@@ -384,8 +384,10 @@ void MqttPublisher::PublishLive() {
   const SystemTime local = m_Runtime.clock().Now();
   const int64_t utcMs = LocalToUtcMs(local);
   for (int i = 0; i < m_Runtime.stackCount(); ++i) {
+    const int state = m_Runtime.TileState(i);
+    if (state == 0) continue;
     const StackStatistics& s = m_Runtime.statistics().Stack(i);
-    PublishNow(mqtt::StackTopic(i, "live"), mqtt::LivePayload(utcMs, local, s.direction, s.speed, m_Runtime.TileState(i)),
+    PublishNow(mqtt::StackTopic(i, "live"), mqtt::LivePayload(utcMs, local, s.direction, s.speed, state),
                0, false);
   }
 }
@@ -402,6 +404,7 @@ void MqttPublisher::CheckState(int stack, bool force) {
   if (stack < 0 || stack >= static_cast<int>(m_PublishedState.size())) return;
   if (m_Handle == nullptr || m_Status.state != State::kConnected) return;
   const int state = m_Runtime.TileState(stack);
+  if (state == 0) return;  // not judged yet: the first supervision tick says
   int& published = m_PublishedState[static_cast<size_t>(stack)];
   if (!force && state == published) return;
   published = state;

@@ -22,7 +22,9 @@
 #include "core/record_file.h"
 #include "core/system_time.h"
 #include "link/fill_holes_driver.h"
+#include "link/mqtt_publisher.h"
 #include "link/station_runtime.h"
+#include "util/version_info.h"
 
 namespace {
 
@@ -59,6 +61,22 @@ bool ParseDate(const QString& text, ws::SystemTime& out) {
   out.month = static_cast<uint16_t>(parts[1].toUInt());
   out.day = static_cast<uint16_t>(parts[2].toUInt());
   return ws::IsValidDate(out);
+}
+
+// --mqtt HOST[:PORT]: the host and, when given, the port over the file's settings.
+bool ParseBroker(const QString& text, ws::StationIni::Mqtt& mqtt) {
+  QString host = text;
+  const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+  if (colon >= 0 && !text.contains(QLatin1Char(']'), Qt::CaseSensitive)) {
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) return false;
+    mqtt.port = port;
+    host = text.left(colon);
+  }
+  if (host.isEmpty()) return false;
+  mqtt.host = host.toStdString();
+  return true;
 }
 
 const char* TileName(int state) {
@@ -120,6 +138,11 @@ int main(int argc, char** argv) {
                     QStringLiteral("D"), QString::number(ws::HoleMapCache::kWindowDays)});
   parser.addOption({QStringLiteral("stack"), QStringLiteral("Stack number for --dump and --fill-holes (1-based)."),
                     QStringLiteral("N"), QStringLiteral("1")});
+  parser.addOption({QStringLiteral("mqtt"),
+                    QStringLiteral("Publish to the MQTT broker HOST[:PORT] for this run, whatever windscope.ini says."),
+                    QStringLiteral("HOST[:PORT]")});
+  parser.addOption({QStringLiteral("mqtt-site"), QStringLiteral("The site name of the MQTT topics for this run."),
+                    QStringLiteral("NAME")});
   parser.process(app);
 
   const QString workdir = parser.value(QStringLiteral("workdir"));
@@ -154,6 +177,24 @@ int main(int argc, char** argv) {
   ws::StationRuntime runtime(QDir(workdir).absolutePath(), clock);
   runtime.Start();
   const int stacks = runtime.stackCount();
+
+  // The MQTT publisher: the file's settings, with what the options say over them.
+  const auto mqttSettings = [&parser, &runtime] {
+    ws::StationIni::Mqtt mqtt = runtime.stationIni().mqtt;
+    if (parser.isSet(QStringLiteral("mqtt"))) {
+      mqtt.enabled = ParseBroker(parser.value(QStringLiteral("mqtt")), mqtt);
+    }
+    if (parser.isSet(QStringLiteral("mqtt-site"))) mqtt.site = parser.value(QStringLiteral("mqtt-site")).toStdString();
+    return mqtt;
+  };
+  if (parser.isSet(QStringLiteral("mqtt")) && !mqttSettings().enabled) {
+    std::fprintf(stderr, "windscope-station: --mqtt wants HOST or HOST:PORT\n");
+    runtime.Shutdown();
+    return 2;
+  }
+  ws::MqttPublisher mqtt(runtime, ws::VersionEntryText(ws::VersionEntry::kProductVersion));
+  mqtt.Apply(mqttSettings());
+  QObject::connect(&runtime, &ws::StationRuntime::stationIniChanged, &mqtt, [&] { mqtt.Apply(mqttSettings()); });
 
   if (parser.isSet(QStringLiteral("watch"))) WatchRuntime(runtime, app);
 
@@ -285,6 +326,7 @@ int main(int argc, char** argv) {
   const double cpu = CpuSeconds() - cpuStart;
   const int64_t windowEnd = ws::CivilSeconds(clock.Now()) - 1;
   const ws::StationRuntime::Counters end = runtime.counters();
+  const ws::MqttPublisher::Status mqttStatus = mqtt.status();
   runtime.Shutdown();
 
   if (parser.isSet(QStringLiteral("stats")) && wallSeconds > 0) {
@@ -316,6 +358,7 @@ int main(int argc, char** argv) {
     std::printf("record seconds per stack: expected %lld, min %lld, avg %.1f, complete stacks %s\n",
                 static_cast<long long>(expected), static_cast<long long>(recordedMin),
                 static_cast<double>(recordedSum) / stacks, recordedMin == expected ? "all" : "NOT all");
+    std::printf("mqtt: %s\n", ws::MqttPublisher::StatusText(mqttStatus).c_str());
   }
   return exitCode;
 }
