@@ -37,6 +37,8 @@ class MqttPublisher::Session {
     std::string clientId;
     std::string willTopic;
     std::string willPayload;
+    int firstRetry = kFirstRetrySeconds;
+    int lastRetry = kLastRetrySeconds;
   };
 
   Session(Config config, MqttPublisher* target, uint64_t generation)
@@ -112,7 +114,7 @@ class MqttPublisher::Session {
       return;
     }
     const StationIni::Mqtt& s = m_Config.settings;
-    int delay = kFirstRetrySeconds;
+    int delay = m_Config.firstRetry;
     bool first = true;
     while (!m_Stop) {
       errno = 0;
@@ -127,13 +129,13 @@ class MqttPublisher::Session {
       }
       if (m_Stop) break;
       const std::string reason = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
-      if (m_Connected.exchange(false)) delay = kFirstRetrySeconds;
-      const int wait = m_Refused ? kLastRetrySeconds : delay;
+      if (m_Connected.exchange(false)) delay = m_Config.firstRetry;
+      const int wait = m_Refused ? m_Config.lastRetry : delay;
       Post([g = m_Generation, reason](MqttPublisher* t) { t->OnRetrying(g, reason); });
       for (int tenths = 0; tenths < wait * 10 && !m_Stop; ++tenths) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
-      if (!m_Refused) delay = std::min(delay * 2, kLastRetrySeconds);
+      if (!m_Refused) delay = std::min(delay * 2, m_Config.lastRetry);
     }
     m_Finished = true;
   }
@@ -212,6 +214,11 @@ void MqttPublisher::Apply(const StationIni::Mqtt& settings) {
 
 void MqttPublisher::SetQueueLimit(size_t limit) { m_Limit = std::max<size_t>(limit, 2); }
 
+void MqttPublisher::SetRetryDelays(int firstSeconds, int lastSeconds) {
+  m_FirstRetry = std::max(1, firstSeconds);
+  m_LastRetry = std::max(m_FirstRetry, lastSeconds);
+}
+
 MqttPublisher::Status MqttPublisher::status() const {
   Status s = m_Status;
   s.waiting = static_cast<int64_t>(m_Queue.size() + m_InFlight.size());
@@ -238,6 +245,8 @@ void MqttPublisher::StartSession() {
   config.clientId = m_Settings.clientId.empty() ? "windscope-" + m_Settings.site : m_Settings.clientId;
   config.willTopic = m_Root + "status";
   config.willPayload = mqtt::StatusPayload(false, m_Version, -1);
+  config.firstRetry = m_FirstRetry;
+  config.lastRetry = m_LastRetry;
   m_Status.broker = m_Settings.host + ":" + std::to_string(m_Settings.port);
   m_Status.clientId = config.clientId;
   m_Status.reason.clear();

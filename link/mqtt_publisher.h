@@ -58,6 +58,9 @@ class MqttPublisher final : public QObject, public EventSink {
   void Apply(const StationIni::Mqtt& settings);
   // The most QoS 1 messages kept (tests use a small one). At least 2.
   void SetQueueLimit(size_t limit);
+  // The first and longest delay between attempts (tests shorten the longest,
+  // which is also the delay after a refusal); taken by the next Apply that connects.
+  void SetRetryDelays(int firstSeconds, int lastSeconds);
 
   Status status() const;
   // "off", "connected to host:port as id, sent n, dropped n, waiting n", ...
@@ -100,6 +103,8 @@ class MqttPublisher final : public QObject, public EventSink {
   std::unique_ptr<SessionHandle> m_Handle;
   uint64_t m_Generation = 0;
   size_t m_Limit = kQueueLimit;
+  int m_FirstRetry = kFirstRetrySeconds;
+  int m_LastRetry = kLastRetrySeconds;
 
   Status m_Status;
   bool m_RefusalReported = false;
