@@ -113,7 +113,8 @@ TEST_F(MqttPublisherTest, RetainedOnlineStatusAndLiveValuesOfEveryStackEachTick)
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(liveIn(i), kTicks) << "stack " << i + 1;
     const std::string last = reader.Payloads("windscope/live/stack/" + std::to_string(i + 1) + "/live").back();
-    EXPECT_EQ(JsonField(last, "state"), "2") << last;
+    const std::string state = JsonField(last, "state");  // answering: normal, or a level its wind reached
+    EXPECT_TRUE(state == "2" || state == "3" || state == "4" || state == "5") << last;
     EXPECT_FALSE(JsonField(last, "speed").empty()) << last;
   }
   // Every stack's state was published, retained.
@@ -146,7 +147,7 @@ TEST_F(MqttPublisherTest, EveryAlarmAndEventOnceInOrderOnItsTopic) {
   EXPECT_EQ(JsonField(first, "kind"), "alarm_raised");
   EXPECT_EQ(JsonField(first, "stack"), "1");
   EXPECT_EQ(JsonField(first, "level"), "Alarm");
-  EXPECT_EQ(publisher->status().sent >= kEvents, true);
+  EXPECT_GE(publisher->status().sent, kEvents);
 }
 
 TEST_F(MqttPublisherTest, NothingLostAcrossABrokerRestart) {
