@@ -11,7 +11,10 @@
 #include "app/main_dlg.h"
 #include "core/clock.h"
 #include "link/modbus_output.h"
+#include "link/mqtt_publisher.h"
 #include "link/station_journal.h"
+#include "link/station_runtime.h"
+#include "util/version_info.h"
 #include "widgets/display_fonts.h"
 #include "widgets/message_helpers.h"
 
@@ -54,6 +57,12 @@ int CMainApp::Run() {
   // The plant's Modbus TCP output, on when windscope.ini says so.
   ModbusOutput modbus(dialog.runtime());
   modbus.Apply();
+  // Publishing to an MQTT broker, off unless windscope.ini says otherwise. Its
+  // `refused` signal is for the window's notice strip.
+  MqttPublisher mqtt(dialog.runtime(), VersionEntryText(VersionEntry::kProductVersion));
+  mqtt.Apply(dialog.runtime().stationIni().mqtt);
+  QObject::connect(&dialog.runtime(), &StationRuntime::stationIniChanged, &mqtt,
+                   [&mqtt, &dialog] { mqtt.Apply(dialog.runtime().stationIni().mqtt); });
   CKeepAwake keepAwake;
   keepAwake.Inhibit();
   if (m_bMaximised) {

@@ -24,8 +24,10 @@
 #include "core/system_time.h"
 #include "link/fill_holes_driver.h"
 #include "link/modbus_output.h"
+#include "link/mqtt_publisher.h"
 #include "link/station_journal.h"
 #include "link/station_runtime.h"
+#include "util/version_info.h"
 
 namespace {
 
@@ -78,6 +80,22 @@ bool ParseDate(const QString& text, ws::SystemTime& out) {
   out.month = static_cast<uint16_t>(parts[1].toUInt());
   out.day = static_cast<uint16_t>(parts[2].toUInt());
   return ws::IsValidDate(out);
+}
+
+// --mqtt HOST[:PORT]: the host and, when given, the port over the file's settings.
+bool ParseBroker(const QString& text, ws::StationIni::Mqtt& mqtt) {
+  QString host = text;
+  const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+  if (colon >= 0 && !text.contains(QLatin1Char(']'), Qt::CaseSensitive)) {
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) return false;
+    mqtt.port = port;
+    host = text.left(colon);
+  }
+  if (host.isEmpty()) return false;
+  mqtt.host = host.toStdString();
+  return true;
 }
 
 const char* TileName(int state) {
@@ -143,6 +161,11 @@ int main(int argc, char** argv) {
                     QStringLiteral("Serve the Modbus TCP registers on [ADDR:]PORT for this run, whatever windscope.ini "
                                    "says."),
                     QStringLiteral("[ADDR:]PORT")});
+  parser.addOption({QStringLiteral("mqtt"),
+                    QStringLiteral("Publish to the MQTT broker HOST[:PORT] for this run, whatever windscope.ini says."),
+                    QStringLiteral("HOST[:PORT]")});
+  parser.addOption({QStringLiteral("mqtt-site"), QStringLiteral("The site name of the MQTT topics for this run."),
+                    QStringLiteral("NAME")});
   parser.process(app);
 
   const QString workdir = parser.value(QStringLiteral("workdir"));
@@ -204,6 +227,23 @@ int main(int argc, char** argv) {
   } else if (modbus.Status().state == ws::ModbusServer::State::kRefused) {
     std::fprintf(stderr, "windscope-station: modbus %s\n", ws::ModbusServer::StateText(modbus.Status()).c_str());
   }
+  // The MQTT publisher: the file's settings, with what the options say over them.
+  const auto mqttSettings = [&parser, &runtime] {
+    ws::StationIni::Mqtt mqtt = runtime.stationIni().mqtt;
+    if (parser.isSet(QStringLiteral("mqtt"))) {
+      mqtt.enabled = ParseBroker(parser.value(QStringLiteral("mqtt")), mqtt);
+    }
+    if (parser.isSet(QStringLiteral("mqtt-site"))) mqtt.site = parser.value(QStringLiteral("mqtt-site")).toStdString();
+    return mqtt;
+  };
+  if (parser.isSet(QStringLiteral("mqtt")) && !mqttSettings().enabled) {
+    std::fprintf(stderr, "windscope-station: --mqtt wants HOST or HOST:PORT\n");
+    runtime.Shutdown(EndReason());
+    return 2;
+  }
+  ws::MqttPublisher mqtt(runtime, ws::VersionEntryText(ws::VersionEntry::kProductVersion));
+  mqtt.Apply(mqttSettings());
+  QObject::connect(&runtime, &ws::StationRuntime::stationIniChanged, &mqtt, [&] { mqtt.Apply(mqttSettings()); });
 
   if (parser.isSet(QStringLiteral("watch"))) WatchRuntime(runtime, app);
 
@@ -335,6 +375,7 @@ int main(int argc, char** argv) {
   const double cpu = CpuSeconds() - cpuStart;
   const int64_t windowEnd = ws::CivilSeconds(clock.Now()) - 1;
   const ws::StationRuntime::Counters end = runtime.counters();
+  const ws::MqttPublisher::Status mqttStatus = mqtt.status();
   const ws::ModbusServer::Status modbusStatus = modbus.Status();
   modbus.server().Stop();
   runtime.Shutdown(EndReason());
@@ -369,6 +410,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(expected), static_cast<long long>(recordedMin),
                 static_cast<double>(recordedSum) / stacks, recordedMin == expected ? "all" : "NOT all");
     std::printf("%s\n", ws::ModbusServer::StatsLine(modbusStatus).c_str());
+    std::printf("mqtt: %s\n", ws::MqttPublisher::StatusText(mqttStatus).c_str());
   }
   return exitCode;
 }
