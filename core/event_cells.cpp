@@ -22,11 +22,16 @@ namespace {
 std::string ValueText(const StationEvent& e) {
   if (!std::isfinite(e.value)) return {};
   switch (e.kind) {
+    // A speed level is raised at a speed; no communication after seconds of silence.
     case EventKind::kAlarmRaised:
-    case EventKind::kAlarmReturned:
       if (e.level >= kLevelAlarm && e.level <= kLevelTrip) return FormatC("%.1f m/s", e.value);
-      break;
-    case EventKind::kCommunicationRestored: return FormatC("%.0f s", e.value);
+      return FormatC("%.0f s", e.value);
+    // How long the alarm was active, the link silent, or the link lost.
+    case EventKind::kAlarmReturned:
+    case EventKind::kCommunicationRestored:
+      return FormatC("%.0f s", e.value);
+    case EventKind::kCommunicationLost:
+      return e.value > 0.0 ? FormatC("%.0f s", e.value) : std::string();
     default: break;
   }
   if (e.value == 0.0) return {};

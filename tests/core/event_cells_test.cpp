@@ -29,12 +29,14 @@ StationEvent Event(EventKind kind, int stack, int level, double value) {
 TEST(EventCells, ValuesCarryTheirUnitOnlyWhereTheKindGivesOne) {
   EXPECT_EQ(EventCellText(Event(EventKind::kAlarmRaised, 0, kLevelStop, 41.04), kEventColumnValue),
             "41.0 m/s");
-  EXPECT_EQ(EventCellText(Event(EventKind::kAlarmReturned, 0, kLevelAlarm, 29.96), kEventColumnValue),
-            "30.0 m/s");
-  // The communication alarm carries no speed.
+  // A return carries how long the level was active, as the runtime journals it.
+  EXPECT_EQ(EventCellText(Event(EventKind::kAlarmReturned, 0, kLevelAlarm, 42.4), kEventColumnValue),
+            "42 s");
+  // The communication alarm carries the seconds of silence, no speed.
   EXPECT_EQ(EventCellText(Event(EventKind::kAlarmRaised, 0, kLevelNoCommunication, 12.0),
                           kEventColumnValue),
-            "12");
+            "12 s");
+  EXPECT_EQ(EventCellText(Event(EventKind::kCommunicationLost, 0, 0, 2.0), kEventColumnValue), "2 s");
   EXPECT_EQ(EventCellText(Event(EventKind::kCommunicationRestored, 0, 0, 3600.4), kEventColumnValue),
             "3600 s");
   EXPECT_EQ(EventCellText(Event(EventKind::kStationStarted, -1, 0, 0.0), kEventColumnValue), "");

@@ -72,9 +72,9 @@ inline StationEvent SampleEvent(int64_t k, int stacks, int64_t start, int64_t st
       return MakeEvent(t, EventKind::kAlarmAcknowledged, stack, level, 0.0, "Acknowledged by ACK");
     case 2:
     case 8:
-      return MakeEvent(t, EventKind::kAlarmReturned, stack, level, speed - 8.0,
-                       "Below the level for 10 s");
-    case 4: return MakeEvent(t, EventKind::kCommunicationLost, stack, 0, 0.0, "No reply for 10 s");
+      return MakeEvent(t, EventKind::kAlarmReturned, stack, level, 754.0,
+                       "Returned to normal after 754 s");
+    case 4: return MakeEvent(t, EventKind::kCommunicationLost, stack, 0, 2.0, "No answer for 2 s");
     case 5:
       return MakeEvent(t, EventKind::kCommunicationRestored, stack, 0, 42.0, "Replies again after 42 s");
     default:
