@@ -21,6 +21,8 @@
 #include "core/alarm_thresholds.h"
 #include "core/record_file.h"
 #include "link/modbus_output.h"
+#include "link/mqtt_publisher.h"
+#include "link/mqtt_broker.h"
 #include "runtime_fixture.h"
 
 namespace ws::test {
@@ -502,10 +504,21 @@ TEST_F(ModbusServerTest, FollowsTheStationIniAndSaysWhyItCannotListen) {
   EXPECT_EQ(modbus.Status().state, ModbusServer::State::kOff);
 }
 
+// Both plant outputs on, the Modbus server hammered: polling and recording as ever.
 TEST_F(ModbusServerTest, HammeringClientLeavesPollingAndRecordingAlone) {
   if (!QFile::exists(QString::fromLatin1(kPython))) GTEST_SKIP() << "no /usr/bin/python3 for the hammering client";
+  if (!MqttToolsPresent()) GTEST_SKIP() << "mosquitto missing for the publisher beside the server";
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start()) << broker.Log();
   StartSite(2, 110);
   StartModbus();
+  MqttPublisher publisher(*runtime, "9.8.7");
+  StationIni::Mqtt mqtt;
+  mqtt.enabled = true;
+  mqtt.port = broker.port();
+  mqtt.site = "hammer";
+  publisher.Apply(mqtt);
+  ASSERT_TRUE(WaitFor([&] { return publisher.status().state == MqttPublisher::State::kConnected; }));
   ASSERT_TRUE(WaitForFirstReplies(2));
   QProcess hammer;
   hammer.start(QString::fromLatin1(kPython), {QStringLiteral("-c"), QString::fromLatin1(kHammerScript), Port()});
@@ -518,10 +531,12 @@ TEST_F(ModbusServerTest, HammeringClientLeavesPollingAndRecordingAlone) {
   const double rate1 = RepliesPerTick(1, 6);
   const int64_t lastSecond = CivilSeconds(clock.Now()) - 1;
   const int64_t servedDuring = output->Status().requestsServed - served;
+  const int64_t published = static_cast<int64_t>(publisher.status().sent);
   hammer.kill();
   hammer.waitForFinished(5000);
 
   EXPECT_GT(servedDuring, 1000) << "the hammer stopped";
+  EXPECT_GT(published, 0) << "the publisher sent nothing";
   EXPECT_GE(rate0, 1.2);
   EXPECT_LE(rate0, 2.5);
   EXPECT_GE(rate1, 1.2);
