@@ -40,8 +40,8 @@ CPlantOutputsGroup::CPlantOutputsGroup(const std::function<void(int, QWidget*)>&
   modbusLayout->addWidget(m_ModbusEnable, 0, 0, 1, 2);
   modbusLayout->addWidget(new QLabel(QStringLiteral("Address"), modbus), 1, 0);
   modbusLayout->addWidget(m_ModbusAddress, 1, 1);
-  modbusLayout->addWidget(new QLabel(QStringLiteral("Port"), modbus), 1, 2, Qt::AlignRight);
-  modbusLayout->addWidget(m_ModbusPort, 1, 3);
+  modbusLayout->addWidget(new QLabel(QStringLiteral("Port"), modbus), 2, 0);
+  modbusLayout->addWidget(m_ModbusPort, 2, 1, Qt::AlignLeft);
   modbusLayout->setColumnStretch(1, 1);
 
   auto* mqtt = new QGroupBox(QStringLiteral("MQTT Publisher"), this);
@@ -64,17 +64,17 @@ CPlantOutputsGroup::CPlantOutputsGroup(const std::function<void(int, QWidget*)>&
   int row = 0;
   mqttLayout->addWidget(m_MqttEnable, row++, 0, 1, 2);
   mqttLayout->addWidget(new QLabel(QStringLiteral("Broker"), mqtt), row, 0);
-  mqttLayout->addWidget(m_MqttHost, row, 1);
-  mqttLayout->addWidget(new QLabel(QStringLiteral("Port"), mqtt), row, 2, Qt::AlignRight);
-  mqttLayout->addWidget(m_MqttPort, row++, 3, 1, 2);
+  mqttLayout->addWidget(m_MqttHost, row++, 1, 1, 2);
+  mqttLayout->addWidget(new QLabel(QStringLiteral("Port"), mqtt), row, 0);
+  mqttLayout->addWidget(m_MqttPort, row++, 1, 1, 2, Qt::AlignLeft);
   mqttLayout->addWidget(new QLabel(QStringLiteral("Site"), mqtt), row, 0);
-  mqttLayout->addWidget(m_MqttSite, row++, 1, 1, 4);
+  mqttLayout->addWidget(m_MqttSite, row++, 1, 1, 2);
   mqttLayout->addWidget(new QLabel(QStringLiteral("Client ID"), mqtt), row, 0);
-  mqttLayout->addWidget(m_MqttClientId, row++, 1, 1, 4);
+  mqttLayout->addWidget(m_MqttClientId, row++, 1, 1, 2);
   mqttLayout->addWidget(new QLabel(QStringLiteral("User Name"), mqtt), row, 0);
-  mqttLayout->addWidget(m_MqttUsername, row++, 1, 1, 4);
+  mqttLayout->addWidget(m_MqttUsername, row++, 1, 1, 2);
   mqttLayout->addWidget(new QLabel(QStringLiteral("Password"), mqtt), row, 0);
-  mqttLayout->addWidget(m_MqttPassword, row++, 1, 1, 4);
+  mqttLayout->addWidget(m_MqttPassword, row++, 1, 1, 2);
   mqttLayout->addWidget(m_MqttTls, row++, 0, 1, 2);
   const QString fileLabels[] = {QStringLiteral("CA File"), QStringLiteral("Certificate"), QStringLiteral("Key File")};
   for (int file = kCaFile; file <= kKeyFile; ++file) {
@@ -84,13 +84,18 @@ CPlantOutputsGroup::CPlantOutputsGroup(const std::function<void(int, QWidget*)>&
     connect(browse, &QPushButton::clicked, this, [this, file] { ChooseFile(file); });
     m_Browse[file] = browse;
     mqttLayout->addWidget(new QLabel(fileLabels[file], mqtt), row, 0);
-    mqttLayout->addWidget(FileEdit(file), row, 1, 1, 3);
-    mqttLayout->addWidget(browse, row++, 4);
+    mqttLayout->addWidget(FileEdit(file), row, 1);
+    mqttLayout->addWidget(browse, row++, 2);
   }
   mqttLayout->setColumnStretch(1, 1);
-  MakeReadable(m_ModbusAddress, 16);
-  MakeReadable(m_MqttHost, 24);
-  for (int file = kCaFile; file <= kKeyFile; ++file) MakeReadable(FileEdit(file), 30);
+  MakeReadable(m_ModbusAddress, 14);
+  MakeReadable(m_MqttHost, 20);
+  for (int file = kCaFile; file <= kKeyFile; ++file) {
+    QLineEdit* edit = FileEdit(file);
+    MakeReadable(edit, 22);
+    // A long path scrolls in its box: the whole of it shows on hovering.
+    connect(edit, &QLineEdit::textChanged, edit, &QWidget::setToolTip);
+  }
 
   layout->addWidget(modbus);
   layout->addWidget(mqtt);
