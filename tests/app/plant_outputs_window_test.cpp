@@ -109,7 +109,7 @@ TEST_F(PlantOutputsWindowTest, InformationDialogShowsBothOutputsAndFollowsThem) 
     StationIni::Mqtt off = runtime().stationIni().mqtt;
     off.enabled = false;
     mqtt.Apply(off);
-    EXPECT_EQ(info.Outputs()[1].state, "off");
+    EXPECT_EQ(info.Outputs()[1].state.toStdString(), "off");
     EXPECT_FALSE(info.Outputs()[1].counters.startsWith("sent 0,"));  // what it did stays
     modbus.server().Stop();
     EXPECT_TRUE(WaitFor([&] { return info.Outputs()[0].state == "off"; }));
