@@ -56,10 +56,12 @@ int CMainApp::Run() {
   dialog.Init();
   // The plant's Modbus TCP output, on when windscope.ini says so.
   ModbusOutput modbus(dialog.runtime());
-  modbus.Apply();
-  // Publishing to an MQTT broker, off unless windscope.ini says otherwise. Its
-  // `refused` signal is for the window's notice strip.
+  // Publishing to an MQTT broker, off unless windscope.ini says otherwise.
   MqttPublisher mqtt(dialog.runtime(), VersionEntryText(VersionEntry::kProductVersion));
+  // F1 shows both outputs' state; a refusal of the credentials shows in the
+  // strip (connected before the first attempt, so that none is missed).
+  dialog.SetPlantOutputs(&modbus, &mqtt);
+  modbus.Apply();
   mqtt.Apply(dialog.runtime().stationIni().mqtt);
   QObject::connect(&dialog.runtime(), &StationRuntime::stationIniChanged, &mqtt,
                    [&mqtt, &dialog] { mqtt.Apply(dialog.runtime().stationIni().mqtt); });

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/plant_notice.h"
 #include "app/recording_notice.h"
 #include "app/test_mode_banner.h"
 #include "app/settings_notice.h"
@@ -24,6 +25,8 @@
 #include "dialogs/history_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "dialogs/progress.h"
+#include "link/modbus_output.h"
+#include "link/mqtt_publisher.h"
 #include "link/station_runtime.h"
 #include "report/report.h"
 #include "screen/base_panel.h"
@@ -411,6 +414,7 @@ void CMainDlg::OnExit(const char* reason) {
 
 void CMainDlg::OnHelp() {
   CInfoDlg info(this);
+  info.SetOutputs(m_pModbus, m_pMqtt);
   m_pFirmware->AddButtonTo(info);
   RunModal(info);
 }
@@ -604,6 +608,31 @@ void CMainDlg::AddNotice(CNotice* notice) {
 }
 
 void CMainDlg::NoticesChanged() { Layout(); }
+
+void CMainDlg::SetPlantOutputs(ModbusOutput* modbus, MqttPublisher* mqtt) {
+  m_pModbus = modbus;
+  m_pMqtt = mqtt;
+  if (mqtt == nullptr) return;
+  if (m_pPlantNotice == nullptr) {
+    m_pPlantNotice = new CPlantNotice(this);
+    AddNotice(m_pPlantNotice);
+  }
+  // The publisher says a refusal once; it stays in the strip until dismissed,
+  // or until the broker takes the station or publishing is switched off.
+  connect(mqtt, &MqttPublisher::refused, m_pPlantNotice, [this](const QString& text) {
+    m_pPlantNotice->ShowRefused(text);
+    NoticesChanged();
+  });
+  connect(mqtt, &MqttPublisher::statusChanged, m_pPlantNotice, [this, mqtt] {
+    const auto state = mqtt->status().state;
+    if (m_pPlantNotice->isHidden() || state == MqttPublisher::State::kRefused ||
+        state == MqttPublisher::State::kRetrying || state == MqttPublisher::State::kConnecting) {
+      return;
+    }
+    m_pPlantNotice->Clear();
+    NoticesChanged();
+  });
+}
 
 void CMainDlg::Layout() {
   if (!m_bRunning || !m_pCommandBar) return;

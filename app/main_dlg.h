@@ -34,9 +34,12 @@ class CLed;
 class CMultiButton;
 class CNexText;
 class CNotice;
+class CPlantNotice;
 class CRecordingNotice;
 class CTestModeBanner;
 class CSettingsNotice;
+class ModbusOutput;
+class MqttPublisher;
 class StationRuntime;
 
 class CMainDlg : public QDialog {
@@ -121,6 +124,11 @@ class CMainDlg : public QDialog {
   // shown or hidden lays the strip out again.
   void AddNotice(CNotice* notice);
   void NoticesChanged();
+  // The plant outputs the station runs beside this window (either may be null;
+  // they must outlive it or be QObject-deleted): the information dialog shows
+  // their state, and a broker's refusal of the credentials shows in the strip.
+  void SetPlantOutputs(ModbusOutput* modbus, MqttPublisher* mqtt);
+  CPlantNotice* PlantNotice() const { return m_pPlantNotice; }
   CAlarmDlg* AlarmDlg() const { return m_pAlarmDlg.get(); }
   // The hidden progress window of the day dump and the firmware upload.
   CProgress* m_pProgress = nullptr;
@@ -181,6 +189,9 @@ class CMainDlg : public QDialog {
   CTestModeBanner* m_pTestModeBanner = nullptr;
   CSettingsNotice* m_pSettingsNotice = nullptr;
   std::vector<CNotice*> m_OtherNotices;
+  CPlantNotice* m_pPlantNotice = nullptr;
+  QPointer<ModbusOutput> m_pModbus;
+  QPointer<MqttPublisher> m_pMqtt;
   // A window of its own (no parent): a modal dialog over the station window
   // never blocks its ACK.
   std::unique_ptr<CAlarmDlg> m_pAlarmDlg;

@@ -3,6 +3,8 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,6 +69,16 @@ QString PlatformWavFile(QWidget* parent, const QString& folder) {
   return chooser.selectedFiles().front();
 }
 
+QString PlatformCertificateFile(QWidget* parent, const QString& folder) {
+  QFileDialog chooser(parent, QString(), folder,
+                      QStringLiteral("Certificates and keys (*.pem *.crt *.key);;All files (*)"));
+  chooser.setWindowModality(Qt::WindowModal);
+  chooser.setAcceptMode(QFileDialog::AcceptOpen);
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
+  return chooser.selectedFiles().front();
+}
+
 const std::array<QString, kConfigLevels>& LevelNames() {
   static const std::array<QString, kConfigLevels> names = {QStringLiteral("Alarm"), QStringLiteral("Stop"),
                                                            QStringLiteral("Trip")};
@@ -99,6 +111,7 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   left->addStretch(1);
 
   BuildStackGrid();
+  QWidget* outputs = BuildPlantOutputs();
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -115,7 +128,8 @@ CConfig::CConfig(const Settings& settings, QString workdir, QWidget* parent)
   auto* top = new QGridLayout(this);
   top->addLayout(left, 0, 0);
   top->addWidget(m_Grid, 0, 1);
-  top->addLayout(buttons, 1, 0, 1, 2);
+  top->addWidget(outputs, 0, 2);
+  top->addLayout(buttons, 1, 0, 1, 3);
   top->setColumnStretch(0, 1);
 
   ShowValues();
@@ -301,8 +315,25 @@ QWidget* CConfig::BuildStationSettings() {
   return group;
 }
 
+QWidget* CConfig::BuildPlantOutputs() {
+  m_Outputs = new CPlantOutputsGroup([this](int id, QWidget* control) { Register(id, control); }, this);
+  SetCertificateChooser(
+      [this](const QString& current) { return PlatformCertificateFile(this, current); });
+  return m_Outputs;
+}
+
+void CConfig::SetCertificateChooser(FileChooser chooser) {
+  // The platform's chooser starts in the folder of the file shown, or in the
+  // working directory.
+  m_Outputs->SetFileChooser([this, chooser = std::move(chooser)](const QString& current) {
+    const QFileInfo shown(current);
+    return chooser(current.isEmpty() || !shown.dir().exists() ? m_Workdir : shown.absolutePath());
+  });
+}
+
 void CConfig::SetStationIni(const StationIni& ini) {
   m_StationIni = ini;
+  m_Outputs->Show(PlantOutputsFromIni(ini));
   m_NoCommAlarm->setChecked(ini.noComm.alarm);
   m_NoCommDelay->setValue(ini.noComm.delaySeconds);
   m_NoCommDelay->setEnabled(ini.noComm.alarm);
@@ -560,6 +591,12 @@ void CConfig::accept() {
     FocusField(problem->field);
     return;
   }
+  const PlantOutputsForm outputs = m_Outputs->Form();
+  if (const auto problem = FindPlantOutputsProblem(outputs)) {
+    AskMessageF(kMbOk | kMbIconWarning, "%s", problem->Message().toUtf8().constData());
+    m_Outputs->FocusField(problem->field);
+    return;
+  }
   // Warned, not refused: the station has always taken such levels, and the
   // overview grows to show every stack.
   auto trial = std::make_unique<Settings>(*m_Settings);
@@ -575,6 +612,7 @@ void CConfig::accept() {
   m_StationIni.noComm.alarm = m_NoCommAlarm->isChecked();
   m_NoCommDelay->interpretText();
   m_StationIni.noComm.delaySeconds = m_NoCommDelay->value();
+  ApplyPlantOutputs(outputs, m_StationIni);
   Preview().Stop();
   QDialog::accept();
 }

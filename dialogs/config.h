@@ -1,6 +1,6 @@
 // CConfig, the "CONFIGURATION" dialog: edits every user setting of the station
 // on a private copy of the settings record, and of the settings kept beside it
-// (windscope.ini: the no-communication alarm). OK writes every edit into the
+// (windscope.ini: the no-communication alarm, the plant outputs). OK writes every edit into the
 // copies (the owner then takes them over); Cancel leaves them as handed in.
 #pragma once
 
@@ -25,6 +25,7 @@
 #include "core/settings.h"
 #include "core/station_ini.h"
 #include "dialogs/config_form.h"
+#include "dialogs/plant_outputs_group.h"
 
 namespace ws {
 
@@ -71,6 +72,23 @@ class CConfig : public QDialog {
     // Settings of windscope.ini, beyond the configuration file.
     kIdNoCommAlarm = 1201,
     kIdNoCommDelay = 1202,
+    kIdModbusEnable = CPlantOutputsGroup::kIdModbusEnable,
+    kIdModbusAddress = CPlantOutputsGroup::kIdModbusAddress,
+    kIdModbusPort = CPlantOutputsGroup::kIdModbusPort,
+    kIdMqttEnable = CPlantOutputsGroup::kIdMqttEnable,
+    kIdMqttHost = CPlantOutputsGroup::kIdMqttHost,
+    kIdMqttPort = CPlantOutputsGroup::kIdMqttPort,
+    kIdMqttSite = CPlantOutputsGroup::kIdMqttSite,
+    kIdMqttClientId = CPlantOutputsGroup::kIdMqttClientId,
+    kIdMqttUsername = CPlantOutputsGroup::kIdMqttUsername,
+    kIdMqttPassword = CPlantOutputsGroup::kIdMqttPassword,
+    kIdMqttTls = CPlantOutputsGroup::kIdMqttTls,
+    kIdMqttCaFile = CPlantOutputsGroup::kIdMqttCaFile,
+    kIdMqttCertFile = CPlantOutputsGroup::kIdMqttCertFile,
+    kIdMqttKeyFile = CPlantOutputsGroup::kIdMqttKeyFile,
+    kIdMqttCaBrowse = CPlantOutputsGroup::kIdMqttCaBrowse,
+    kIdMqttCertBrowse = CPlantOutputsGroup::kIdMqttCertBrowse,
+    kIdMqttKeyBrowse = CPlantOutputsGroup::kIdMqttKeyBrowse,
   };
   // The order in which a click is tested against the swatches.
   static constexpr std::array<int, 11> kSwatchHitOrder = {1146, 1147, 1148, 1144, 1145, 1138,
@@ -111,6 +129,9 @@ class CConfig : public QDialog {
   using FileChooser = std::function<QString(const QString& folder)>;
   void SetColourChooser(ColourChooser chooser) { m_ChooseColour = std::move(chooser); }
   void SetFileChooser(FileChooser chooser) { m_ChooseFile = std::move(chooser); }
+  // The chooser of the TLS files: gets the file shown now (its folder, or the
+  // working directory, is where the platform's chooser starts).
+  void SetCertificateChooser(FileChooser chooser);
   // Not owned (it must outlive the dialog); null restores the dialog's own player.
   void SetSoundPreview(SoundPreview* preview);
   // F1: by default the calendar, for reference (its answer is not used).
@@ -140,6 +161,7 @@ class CConfig : public QDialog {
   QWidget* BuildAlarmSettings();
   QWidget* BuildColourSettings();
   QWidget* BuildStationSettings();
+  QWidget* BuildPlantOutputs();
   void BuildStackGrid();
   CColourSwatch* MakeSwatch(int id, const QString& label, QWidget* parent);
   void Register(int id, QWidget* control);
@@ -180,6 +202,7 @@ class CConfig : public QDialog {
   StationIni m_StationIni;
   QCheckBox* m_NoCommAlarm = nullptr;
   QSpinBox* m_NoCommDelay = nullptr;
+  CPlantOutputsGroup* m_Outputs = nullptr;
 
   ColourChooser m_ChooseColour;
   FileChooser m_ChooseFile;

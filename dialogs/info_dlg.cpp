@@ -4,7 +4,11 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
+
 #include "core/format_fixed.h"
+#include "link/modbus_output.h"
+#include "link/mqtt_publisher.h"
 #include "util/version_info.h"
 
 namespace ws {
@@ -17,6 +21,12 @@ const QRect kOkRect(QPoint(50, 50), QPoint(249, 79));  // left 50, top 50, right
 constexpr int kKeysTop = 100;
 constexpr int kKeyLine = 16;
 constexpr int kKeyColumn = 96;  // where the descriptions start
+// The plant outputs' section under the keys: a heading, then per output its
+// name and, indented, its state and counters, wrapped to the dialog's width.
+constexpr int kOutputsGap = 8;
+constexpr int kOutputLine = 15;
+constexpr int kOutputIndent = 30;
+constexpr int kBottomMargin = 12;
 
 QFont InfoFont(int pixels, bool bold) {
   QFont font(QStringLiteral("굴림체"));
@@ -39,7 +49,67 @@ CInfoDlg::CInfoDlg(QWidget* parent) : QDialog(parent) {
   // The platform frame lies outside the client area here; the sizing-frame
   // allowance of the original window is kept as client width.
   const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-  setFixedSize(kClientWidth + 4 * frame, kKeysTop + kKeyLine * (1 + static_cast<int>(Keys().size())) + 12);
+  setFixedSize(kClientWidth + 4 * frame, KeysBottom() + kBottomMargin);
+  m_RefreshTimer.setInterval(kRefreshMs);
+  connect(&m_RefreshTimer, &QTimer::timeout, this, &CInfoDlg::RefreshOutputs);
+}
+
+int CInfoDlg::KeysBottom() const { return kKeysTop + kKeyLine * (1 + static_cast<int>(Keys().size())); }
+
+void CInfoDlg::SetOutputs(ModbusOutput* modbus, MqttPublisher* mqtt) {
+  if (modbus == nullptr && mqtt == nullptr) return;
+  m_pModbus = modbus;
+  m_pMqtt = mqtt;
+  // A state change shows at once; the counters, which change without a signal,
+  // are read again every second.
+  if (modbus) connect(modbus, &ModbusOutput::statusChanged, this, &CInfoDlg::RefreshOutputs, Qt::UniqueConnection);
+  if (mqtt) connect(mqtt, &MqttPublisher::statusChanged, this, &CInfoDlg::RefreshOutputs, Qt::UniqueConnection);
+  m_RefreshTimer.start();
+  RefreshOutputs();
+}
+
+void CInfoDlg::RefreshOutputs() {
+  std::optional<ModbusServer::Status> modbus;
+  std::optional<MqttPublisher::Status> mqtt;
+  if (m_pModbus) modbus = m_pModbus->Status();
+  if (m_pMqtt) mqtt = m_pMqtt->status();
+  ShowStatus(modbus, mqtt);
+}
+
+void CInfoDlg::ShowStatus(const std::optional<ModbusServer::Status>& modbus,
+                          const std::optional<MqttPublisher::Status>& mqtt) {
+  MakeRoom();
+  m_Outputs = OutputsFor(modbus, mqtt);
+  update();
+}
+
+void CInfoDlg::MakeRoom() {
+  if (m_bShowOutputs) return;
+  m_bShowOutputs = true;
+  setFixedSize(width(), height() + kOutputsGap + kOutputLines * kOutputLine);
+}
+
+std::vector<CInfoDlg::OutputText> CInfoDlg::OutputsFor(const std::optional<ModbusServer::Status>& modbus,
+                                                       const std::optional<MqttPublisher::Status>& mqtt) {
+  // Counters of an output that is off and never ran say nothing.
+  std::vector<OutputText> outputs;
+  if (modbus) {
+    const ModbusServer::Status& s = *modbus;
+    const bool counted = s.requestsServed + s.exceptionsSent + s.clientsRefused + s.clientsDropped > 0;
+    outputs.push_back({QStringLiteral("Modbus TCP"), QString::fromStdString(ModbusServer::StateText(s)),
+                       s.state != ModbusServer::State::kOff || counted
+                           ? QString::fromStdString(ModbusServer::CountersText(s))
+                           : QString()});
+  }
+  if (mqtt) {
+    const MqttPublisher::Status& s = *mqtt;
+    const bool counted = s.sent + s.dropped + s.waiting > 0;
+    outputs.push_back({QStringLiteral("MQTT"), QString::fromStdString(MqttPublisher::StateText(s)),
+                       s.state != MqttPublisher::State::kOff || counted
+                           ? QString::fromStdString(MqttPublisher::CountersText(s))
+                           : QString()});
+  }
+  return outputs;
 }
 
 const std::vector<std::pair<QString, QString>>& CInfoDlg::Keys() {
@@ -83,6 +153,33 @@ QImage CInfoDlg::Render() const {
     painter.drawText(QRect(kKeyColumn, y, width() - kKeyColumn - 10, kKeyLine), Qt::AlignLeft | Qt::AlignVCenter,
                      meaning);
     y += kKeyLine;
+  }
+  if (!m_bShowOutputs) return image;
+  // Texts longer than the room kept for them are cut at the dialog's bottom edge.
+  const int bottom = height() - kBottomMargin;
+  y = KeysBottom() + kOutputsGap;
+  painter.setFont(InfoFont(12, true));
+  painter.drawText(QRect(10, y, width() - 20, kOutputLine), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Plant outputs"));
+  y += kOutputLine;
+  const QRect column(kOutputIndent, 0, width() - kOutputIndent - 10, bottom);
+  for (const OutputText& output : m_Outputs) {
+    painter.setFont(InfoFont(12, true));
+    painter.drawText(QRect(20, y, width() - 30, kOutputLine), Qt::AlignLeft | Qt::AlignVCenter, output.name);
+    y += kOutputLine;
+    painter.setFont(InfoFont(12, false));
+    for (const QString& text : {output.state, output.counters}) {
+      if (text.isEmpty() || y >= bottom) continue;
+      const QRect room(column.left(), y, column.width(), bottom - y);
+      const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+      const QRect used = painter.boundingRect(room, flags, text);
+      painter.save();
+      painter.setClipRect(room);
+      painter.drawText(room, flags, text);
+      painter.restore();
+      y += used.height() + 3;
+    }
+    y += 3;
   }
   return image;
 }

@@ -360,10 +360,12 @@ std::string ModbusServer::StateText(const Status& s) {
   return "off";
 }
 
-std::string ModbusServer::StatsLine(const Status& s) {
-  return "modbus: " + StateText(s) + "; requests served " + std::to_string(s.requestsServed) + ", exceptions " +
-         std::to_string(s.exceptionsSent) + ", clients refused " + std::to_string(s.clientsRefused) +
-         ", clients dropped " + std::to_string(s.clientsDropped);
+std::string ModbusServer::CountersText(const Status& s) {
+  return "requests served " + std::to_string(s.requestsServed) + ", exceptions " + std::to_string(s.exceptionsSent) +
+         ", clients refused " + std::to_string(s.clientsRefused) + ", clients dropped " +
+         std::to_string(s.clientsDropped);
 }
+
+std::string ModbusServer::StatsLine(const Status& s) { return "modbus: " + StateText(s) + "; " + CountersText(s); }
 
 }  // namespace ws

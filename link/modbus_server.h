@@ -67,6 +67,8 @@ class ModbusServer final : public QObject {
   static std::string BindFailureText(const std::string& address, int port, int error);
   // "off", "listening on 0.0.0.0:1502, 2 clients", "refused: ...".
   static std::string StateText(const Status& status);
+  // "requests served n, exceptions n, clients refused n, clients dropped n".
+  static std::string CountersText(const Status& status);
   // The state and every counter on one line, for the headless runner.
   static std::string StatsLine(const Status& status);
 

@@ -225,17 +225,25 @@ MqttPublisher::Status MqttPublisher::status() const {
   return s;
 }
 
-std::string MqttPublisher::StatusText(const Status& s) {
-  std::string head;
+std::string MqttPublisher::StateText(const Status& s) {
   switch (s.state) {
     case State::kOff: return "off";
-    case State::kConnecting: head = "connecting to " + s.broker; break;
-    case State::kConnected: head = "connected to " + s.broker + " as " + s.clientId; break;
-    case State::kRetrying: head = "retrying " + s.broker + " since " + s.since + " (" + s.reason + ")"; break;
-    case State::kRefused: head = "refused by " + s.broker + " (" + s.reason + ")"; break;
+    case State::kConnecting: return "connecting to " + s.broker;
+    case State::kConnected: return "connected to " + s.broker + " as " + s.clientId;
+    case State::kRetrying: return "retrying " + s.broker + " since " + s.since + " (" + s.reason + ")";
+    case State::kRefused: return "refused by " + s.broker + " (" + s.reason + ")";
   }
-  return head + ", sent " + std::to_string(s.sent) + ", dropped " + std::to_string(s.dropped) + ", waiting " +
+  return "off";
+}
+
+std::string MqttPublisher::CountersText(const Status& s) {
+  return "sent " + std::to_string(s.sent) + ", dropped " + std::to_string(s.dropped) + ", waiting " +
          std::to_string(s.waiting);
+}
+
+std::string MqttPublisher::StatusText(const Status& s) {
+  if (s.state == State::kOff) return "off";
+  return StateText(s) + ", " + CountersText(s);
 }
 
 void MqttPublisher::StartSession() {

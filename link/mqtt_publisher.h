@@ -65,6 +65,10 @@ class MqttPublisher final : public QObject, public EventSink {
   Status status() const;
   // "off", "connected to host:port as id, sent n, dropped n, waiting n", ...
   static std::string StatusText(const Status& status);
+  // Its two halves: the state ("off", "connected to host:port as id",
+  // "retrying host:port since time (reason)", ...) and "sent n, dropped n, waiting n".
+  static std::string StateText(const Status& status);
+  static std::string CountersText(const Status& status);
 
   void Record(const StationEvent& event) override;
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@
 #include "core/station_ini.h"
 #include "core/system_time.h"
 #include "dialogs/config.h"
+#include "link/modbus_output.h"
 #include "link/station_runtime.h"
 #include "link/test_support.h"
 #include "screen/base_panel.h"
@@ -320,6 +322,100 @@ TEST_F(ConfigStationTest, NoCommAlarmSettingsGoToTheIniAndTheConfigurationFileKe
   EXPECT_EQ(changed, 2);
   EXPECT_FALSE(LoadStationIni(dir.path().toStdString()).ini.noComm.alarm);
   EXPECT_EQ(readAll(cfgPath), before);
+}
+
+TEST_F(ConfigStationTest, PlantOutputsGoToTheIniAndTheModbusServerFollowsWhileTheConfigurationFileKeepsItsBytes) {
+  StartSite(1, 1);
+  auto readAll = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QString cfgPath = dir.filePath(QStringLiteral("WDX-5100.cfg"));
+  const QString iniPath = dir.filePath(QStringLiteral("windscope.ini"));
+  const QByteArray before = readAll(cfgPath);
+  ASSERT_EQ(before.size(), 428528);
+  ModbusOutput modbus(main->runtime());  // as the program runs it beside the window
+  modbus.Apply();
+  ASSERT_EQ(modbus.Status().state, ModbusServer::State::kOff);
+  int port = 0;
+  {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    port = probe.serverPort();
+  }
+  auto line = [](CConfig& d, int id) { return qobject_cast<QLineEdit*>(d.Control(id)); };
+
+  // Cancel after editing writes nothing.
+  bool opened = false;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = main->findChild<CConfig*>();
+    if (opened || !dialog || !dialog->isVisible()) return;
+    opened = true;
+    qobject_cast<QCheckBox*>(dialog->Control(CConfig::kIdModbusEnable))->setChecked(true);
+    line(*dialog, CConfig::kIdModbusPort)->setText(QString::number(port));
+    qobject_cast<QPushButton*>(dialog->Control(CConfig::kIdCancel))->click();
+  });
+  poll.start();
+  main->OnCommand(CMainDlg::kConfig);
+  poll.stop();
+  ASSERT_TRUE(opened);
+  EXPECT_FALSE(QFile::exists(iniPath));
+  EXPECT_FALSE(main->runtime().stationIni().modbus.enabled);
+
+  Configure([&](CConfig& d) {
+    qobject_cast<QCheckBox*>(d.Control(CConfig::kIdModbusEnable))->setChecked(true);
+    line(d, CConfig::kIdModbusAddress)->setText("127.0.0.1");
+    line(d, CConfig::kIdModbusPort)->setText(QString::number(port));
+    qobject_cast<QCheckBox*>(d.Control(CConfig::kIdMqttEnable))->setChecked(true);
+    line(d, CConfig::kIdMqttHost)->setText("broker.quay.example");
+    line(d, CConfig::kIdMqttSite)->setText("quay");
+    line(d, CConfig::kIdMqttUsername)->setText("station");
+    line(d, CConfig::kIdMqttPassword)->setText("s3cret");
+    Shot(d, "station_config_outputs");
+  });
+  const StationIniLoad saved = LoadStationIni(dir.path().toStdString());
+  ASSERT_TRUE(saved.found);
+  EXPECT_EQ(saved.ini.modbus, (StationIni::Modbus{true, "127.0.0.1", port}));
+  EXPECT_TRUE(saved.ini.mqtt.enabled);
+  EXPECT_EQ(saved.ini.mqtt.host, "broker.quay.example");
+  EXPECT_EQ(saved.ini.mqtt.site, "quay");
+  EXPECT_EQ(saved.ini.mqtt.password, "s3cret");
+  EXPECT_EQ(saved.ini, main->runtime().stationIni());
+  EXPECT_EQ(readAll(cfgPath), before);
+  // The server listens where the dialog said.
+  ASSERT_TRUE(WaitFor([&] { return modbus.Status().state == ModbusServer::State::kListening; }));
+  EXPECT_EQ(modbus.Status().port, port);
+
+  // A port that cannot be refuses OK with a message and writes nothing.
+  const QByteArray ini = readAll(iniPath);
+  std::vector<QString> told;
+  SetMessageHandler([&](int, const QString& text) {
+    told.push_back(text);
+    return kIdOk;
+  });
+  bool refused = false;
+  QTimer again;
+  again.setInterval(10);
+  QObject::connect(&again, &QTimer::timeout, [&] {
+    auto* dialog = main->findChild<CConfig*>();
+    if (refused || !dialog || !dialog->isVisible()) return;
+    refused = true;
+    line(*dialog, CConfig::kIdModbusPort)->setText("70000");
+    qobject_cast<QPushButton*>(dialog->Control(CConfig::kIdOk))->click();
+    EXPECT_TRUE(dialog->isVisible());
+    qobject_cast<QPushButton*>(dialog->Control(CConfig::kIdCancel))->click();
+  });
+  again.start();
+  main->OnCommand(CMainDlg::kConfig);
+  ASSERT_TRUE(refused);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_TRUE(told[0].startsWith("Modbus Port: ")) << told[0].toStdString();
+  EXPECT_EQ(readAll(iniPath), ini);
+  EXPECT_EQ(readAll(cfgPath), before);
+  EXPECT_EQ(modbus.Status().port, port);
+  modbus.server().Stop();
 }
 
 }  // namespace

@@ -242,5 +242,68 @@ TEST(InfoDlg, ShowsNameVersionAndCopyrightAndClosesWithOkEnterOrEscape) {
   }
 }
 
+TEST(InfoDlg, EachStateOfThePlantOutputsHasItsTextAndTheSectionIsDrawnUnderTheKeys) {
+  CInfoDlg plain;
+  EXPECT_TRUE(plain.Outputs().empty());
+  const int plainHeight = plain.height();
+
+  ModbusServer::Status modbus;  // off, never ran: no counters
+  MqttPublisher::Status mqtt;
+  CInfoDlg info;
+  info.ShowStatus(modbus, mqtt);
+  EXPECT_GT(info.height(), plainHeight);
+  ASSERT_EQ(info.Outputs().size(), 2u);
+  EXPECT_EQ(info.Outputs()[0].name, "Modbus TCP");
+  EXPECT_EQ(info.Outputs()[0].state, "off");
+  EXPECT_EQ(info.Outputs()[0].counters, "");
+  EXPECT_EQ(info.Outputs()[1].name, "MQTT");
+  EXPECT_EQ(info.Outputs()[1].state, "off");
+  EXPECT_EQ(info.Outputs()[1].counters, "");
+
+  modbus.state = ModbusServer::State::kListening;
+  modbus.address = "0.0.0.0";
+  modbus.port = 1502;
+  modbus.clients = 2;
+  modbus.requestsServed = 41;
+  mqtt.state = MqttPublisher::State::kConnected;
+  mqtt.broker = "10.0.0.5:1883";
+  mqtt.clientId = "windscope-quay";
+  mqtt.sent = 7;
+  mqtt.dropped = 1;
+  mqtt.waiting = 2;
+  info.ShowStatus(modbus, mqtt);
+  EXPECT_EQ(info.Outputs()[0].state, "listening on 0.0.0.0:1502, 2 clients");
+  EXPECT_EQ(info.Outputs()[0].counters, "requests served 41, exceptions 0, clients refused 0, clients dropped 0");
+  EXPECT_EQ(info.Outputs()[1].state, "connected to 10.0.0.5:1883 as windscope-quay");
+  EXPECT_EQ(info.Outputs()[1].counters, "sent 7, dropped 1, waiting 2");
+
+  modbus.state = ModbusServer::State::kRefused;
+  modbus.reason = "port 502 needs privileges";
+  mqtt.state = MqttPublisher::State::kRetrying;
+  mqtt.since = "2024-03-07 09:12:40";
+  mqtt.reason = "Connection refused";
+  info.ShowStatus(modbus, mqtt);
+  EXPECT_EQ(info.Outputs()[0].state, "refused: port 502 needs privileges");
+  EXPECT_EQ(info.Outputs()[1].state, "retrying 10.0.0.5:1883 since 2024-03-07 09:12:40 (Connection refused)");
+  mqtt.state = MqttPublisher::State::kConnecting;
+  info.ShowStatus(std::nullopt, mqtt);  // only the publisher
+  ASSERT_EQ(info.Outputs().size(), 1u);
+  EXPECT_EQ(info.Outputs()[0].state, "connecting to 10.0.0.5:1883");
+  mqtt.state = MqttPublisher::State::kRefused;
+  mqtt.reason = "Connection Refused: not authorised.";
+  info.ShowStatus(std::nullopt, mqtt);
+  EXPECT_EQ(info.Outputs()[0].state, "refused by 10.0.0.5:1883 (Connection Refused: not authorised.)");
+  mqtt.state = MqttPublisher::State::kOff;  // switched off after it ran: its counters stay
+  info.ShowStatus(std::nullopt, mqtt);
+  EXPECT_EQ(info.Outputs()[0].state, "off");
+  EXPECT_EQ(info.Outputs()[0].counters, "sent 7, dropped 1, waiting 2");
+
+  // The section is drawn below the keys, within the dialog.
+  int ink = 0;
+  const QImage image = info.Render();
+  for (int y = plainHeight; y < image.height(); ++y) ink += qGray(image.pixel(40, y)) < 100 ? 1 : 0;
+  EXPECT_GT(ink, 5);
+}
+
 }  // namespace
 }  // namespace ws

@@ -96,6 +96,48 @@ void RenderAlarmInfo(Gallery& gallery) {
   info.show();
   gallery.Save(QStringLiteral("info_dialog"), info.grab().toImage());
   info.hide();
+
+  {
+    // Both plant outputs at work: a PLC and a SCADA server reading registers,
+    // the broker taking the messages.
+    ModbusServer::Status modbus;
+    modbus.state = ModbusServer::State::kListening;
+    modbus.address = "0.0.0.0";
+    modbus.port = 1502;
+    modbus.clients = 2;
+    modbus.requestsServed = 48213;
+    modbus.exceptionsSent = 3;
+    MqttPublisher::Status mqtt;
+    mqtt.state = MqttPublisher::State::kConnected;
+    mqtt.broker = "broker.harbour.example:8883";
+    mqtt.clientId = "windscope-harbour";
+    mqtt.sent = 125904;
+    mqtt.waiting = 2;
+    CInfoDlg outputs;
+    outputs.ShowStatus(modbus, mqtt);
+    outputs.show();
+    gallery.Save(QStringLiteral("info_dialog_outputs"), outputs.grab().toImage());
+    outputs.hide();
+  }
+  {
+    // Both in trouble: the port needs privileges, the broker is away.
+    ModbusServer::Status modbus;
+    modbus.state = ModbusServer::State::kRefused;
+    modbus.reason = ModbusServer::BindFailureText("0.0.0.0", 502, 13);
+    MqttPublisher::Status mqtt;
+    mqtt.state = MqttPublisher::State::kRetrying;
+    mqtt.broker = "broker.harbour.example:8883";
+    mqtt.since = "2024-03-07 09:12:40";
+    mqtt.reason = "Connection refused";
+    mqtt.sent = 125904;
+    mqtt.dropped = 120;
+    mqtt.waiting = 10000;
+    CInfoDlg outputs;
+    outputs.ShowStatus(modbus, mqtt);
+    outputs.show();
+    gallery.Save(QStringLiteral("info_dialog_outputs_trouble"), outputs.grab().toImage());
+    outputs.hide();
+  }
 }
 
 }  // namespace ws::gallery

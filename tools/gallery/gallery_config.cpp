@@ -1,11 +1,13 @@
 // Gallery pages of the configuration dialog: as it opens on the defaults, and on
-// a site of twelve stacks with edited colours, sound paths and stack rows.
+// a site of twelve stacks with edited colours, sound paths and stack rows and
+// both plant outputs on.
 #include <QApplication>
 #include <QLineEdit>
 
 #include <memory>
 
 #include "core/settings.h"
+#include "core/station_ini.h"
 #include "dialogs/config.h"
 #include "tools/gallery/gallery.h"
 
@@ -38,6 +40,20 @@ void RenderConfigDialog(Gallery& gallery) {
     }
     (void)SetFieldUtf8(settings->stacks[2].title, "크레인 3", 80);
     CConfig dialog(*settings, QStringLiteral("/srv/windscope"));
+    // Both plant outputs on, the broker over TLS with a client certificate.
+    StationIni ini;
+    ini.modbus.enabled = true;
+    ini.mqtt.enabled = true;
+    ini.mqtt.host = "broker.harbour.example";
+    ini.mqtt.port = 8883;
+    ini.mqtt.site = "harbour";
+    ini.mqtt.username = "station";
+    ini.mqtt.password = "secret";
+    ini.mqtt.tls = true;
+    ini.mqtt.caFile = "/srv/windscope/tls/ca.pem";
+    ini.mqtt.certFile = "/srv/windscope/tls/station.crt";
+    ini.mqtt.keyFile = "/srv/windscope/tls/station.key";
+    dialog.SetStationIni(ini);
     dialog.show();
     QApplication::processEvents();
     gallery.Save(QStringLiteral("config_site"), dialog.grab().toImage());
