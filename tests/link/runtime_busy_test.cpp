@@ -23,12 +23,6 @@ QByteArray TripMessage() {
 
 class RuntimeBusyTest : public RuntimeFixture {
  protected:
-  SystemTime Yesterday() const {
-    SystemTime day = FromCivilSeconds(CivilSeconds(clock.Now()) - 86400);
-    day.hour = day.minute = day.second = 0;
-    return day;
-  }
-
   // Collects the tile signals of every stack, in order.
   void WatchTiles() {
     QObject::connect(runtime.get(), &StationRuntime::stackNoCommunication, runtime.get(),

@@ -11,13 +11,6 @@ namespace {
 
 class RuntimeDumpTest : public RuntimeFixture {
  protected:
-  // Yesterday: a whole day in the past, so every sample comes from the history.
-  SystemTime Yesterday() const {
-    SystemTime day = FromCivilSeconds(CivilSeconds(clock.Now()) - 86400);
-    day.hour = day.minute = day.second = 0;
-    return day;
-  }
-
   int Count(const QByteArray& command) const {
     const QList<QByteArray> texts = loggers[0]->CommandTexts();
     return static_cast<int>(std::count(texts.begin(), texts.end(), command));

@@ -62,6 +62,14 @@ class RuntimeFixture : public ::testing::Test {
     Pump(20);
   }
 
+  // Yesterday at midnight: a whole day in the past, so a dump of it comes from
+  // the loggers' history only.
+  SystemTime Yesterday() const {
+    SystemTime day = FromCivilSeconds(CivilSeconds(clock.Now()) - 86400);
+    day.hour = day.minute = day.second = 0;
+    return day;
+  }
+
   int64_t LiveReplies(int stack) const {
     return runtime->counters().liveReplies[static_cast<size_t>(stack)];
   }
