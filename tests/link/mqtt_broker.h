@@ -43,7 +43,7 @@ class MqttBroker {
   // `persistent`: the broker keeps sessions in a file across a restart (stopped
   // with SIGTERM). `password`: only user "station" with it may connect.
   explicit MqttBroker(bool persistent = false, const std::string& password = {}) : m_Port(FreeLoopbackPort()) {
-    QString conf = QStringLiteral("listener %1 127.0.0.1\nlog_dest stdout\nlog_type all\n").arg(m_Port);
+    QString conf = QStringLiteral("log_dest stdout\nlog_type all\n");
     // Run as root it would become user "mosquitto", who cannot read the test's private files.
     if (geteuid() == 0) conf += QStringLiteral("user root\n");
     if (persistent) {
@@ -60,16 +60,41 @@ class MqttBroker {
                          QString::fromStdString(password)});
       conf += QStringLiteral("allow_anonymous false\npassword_file %1\n").arg(file);
     }
-    QFile f(m_Dir.filePath(QStringLiteral("mosquitto.conf")));
-    if (f.open(QIODevice::WriteOnly)) f.write(conf.toUtf8());
+    m_Conf = conf;
+    WriteConf();
   }
 
   ~MqttBroker() { Stop(false); }
 
   int port() const { return m_Port; }
 
-  // Starts it and waits until it takes connections.
+  // Starts it and waits until it takes connections. The port was free when
+  // probed, but a test process running beside this one may take it before the
+  // broker binds it: the first start then moves to another port. A restart
+  // keeps its port, the clients know it.
   bool Start() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (StartOnce()) {
+        m_Started = true;
+        return true;
+      }
+      if (m_Started || !m_Process || m_Process->state() == QProcess::Running) return false;
+      m_Log += m_Process->readAll().toStdString();
+      m_Port = FreeLoopbackPort();
+      WriteConf();
+    }
+    return false;
+  }
+
+ private:
+  void WriteConf() {
+    QFile f(m_Dir.filePath(QStringLiteral("mosquitto.conf")));
+    if (f.open(QIODevice::WriteOnly)) {
+      f.write(QStringLiteral("listener %1 127.0.0.1\n").arg(m_Port).toUtf8() + m_Conf.toUtf8());
+    }
+  }
+
+  bool StartOnce() {
     m_Process = std::make_unique<QProcess>();
     m_Process->setProcessChannelMode(QProcess::MergedChannels);
     m_Process->start(FindProgram(QStringLiteral("mosquitto")),
@@ -86,6 +111,7 @@ class MqttBroker {
     return taking;
   }
 
+ public:
   // SIGTERM (the broker saves its sessions) or SIGKILL.
   void Stop(bool graceful) {
     if (!m_Process || m_Process->state() == QProcess::NotRunning) return;
@@ -109,7 +135,9 @@ class MqttBroker {
 
  private:
   QTemporaryDir m_Dir;
+  QString m_Conf;
   int m_Port;
+  bool m_Started = false;
   std::unique_ptr<QProcess> m_Process;
   std::string m_Log;
 };

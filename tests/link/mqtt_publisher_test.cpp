@@ -64,10 +64,19 @@ class MqttPublisherTest : public test::RuntimeFixture {
     }
   }
 
-  // The texts of the alarm and event messages received, in order of arrival per topic.
-  static std::vector<std::string> Texts(MqttReader& reader, const std::string& topic) {
+  // The texts of the events JournalMixed() made, in order of arrival on `topic`
+  // ("" for every topic). The station journals events of its own meanwhile
+  // (a wind reaching a level, a reply late on a loaded machine): those are not
+  // the test's and are left out.
+  static std::vector<std::string> Texts(MqttReader& reader, const std::string& topic = {}) {
     std::vector<std::string> texts;
-    for (const std::string& p : reader.Payloads(topic)) texts.push_back(JsonField(p, "text"));
+    for (const auto& [t, p] : reader.Messages()) {
+      if (!topic.empty() && t != topic) continue;
+      const std::string text = JsonField(p, "text");
+      if (text.size() > 1 && text[0] == 'e' && text.find_first_not_of("0123456789", 1) == std::string::npos) {
+        texts.push_back(text);
+      }
+    }
     return texts;
   }
 
@@ -135,7 +144,7 @@ TEST_F(MqttPublisherTest, EveryAlarmAndEventOnceInOrderOnItsTopic) {
   constexpr int kEvents = 60;
   JournalMixed(0, kEvents);
   ASSERT_TRUE(WaitFor([&] {
-    return reader.Count("windscope/ev/alarm") + reader.Count("windscope/ev/event") >= kEvents &&
+    return Texts(reader, "windscope/ev/alarm").size() + Texts(reader, "windscope/ev/event").size() >= kEvents &&
            publisher->status().waiting == 0;
   }));
   std::vector<std::string> alarms;
@@ -143,7 +152,10 @@ TEST_F(MqttPublisherTest, EveryAlarmAndEventOnceInOrderOnItsTopic) {
   for (int i = 0; i < kEvents; ++i) (i % 2 == 0 ? alarms : events).push_back("e" + std::to_string(i));
   EXPECT_EQ(Texts(reader, "windscope/ev/alarm"), alarms);
   EXPECT_EQ(Texts(reader, "windscope/ev/event"), events);
-  const std::string first = reader.Payloads("windscope/ev/alarm").front();
+  std::string first;
+  for (const std::string& p : reader.Payloads("windscope/ev/alarm")) {
+    if (JsonField(p, "text") == "e0") first = p;
+  }
   EXPECT_EQ(JsonField(first, "kind"), "alarm_raised");
   EXPECT_EQ(JsonField(first, "stack"), "1");
   EXPECT_EQ(JsonField(first, "level"), "Alarm");
@@ -169,18 +181,17 @@ TEST_F(MqttPublisherTest, NothingLostAcrossABrokerRestart) {
   const int64_t waitingAtLoss = publisher->status().waiting;
   JournalMixed(170, 200);  // while the broker is away
   EXPECT_EQ(publisher->status().waiting, waitingAtLoss + 200);
-  std::vector<std::string> before;
-  for (const auto& [t, p] : reader->Messages()) before.push_back(JsonField(p, "text"));
-  reader.reset();
 
+  // The reader stays and reconnects to its session by itself. Stopping it here
+  // could lose a message: mosquitto_sub acknowledges one before it prints it,
+  // so the broker may count as delivered a line that never reached this test.
   ASSERT_TRUE(broker.Start()) << broker.Log();
-  reader = std::make_unique<MqttReader>(broker.port(), "windscope/rs/#", "rs-reader");
   ASSERT_TRUE(WaitConnected());
   // The broker's acknowledgement comes before its delivery to the reader, and
   // the reader's own session may bring repeats first: wait for every text.
   std::vector<std::string> seen;
   const auto allSeen = [&] {
-    seen = before;
+    seen.clear();
     for (const auto& [t, p] : reader->Messages()) seen.push_back(JsonField(p, "text"));
     for (int i = 0; i < 370; ++i) {
       if (std::find(seen.begin(), seen.end(), "e" + std::to_string(i)) == seen.end()) return false;
@@ -210,22 +221,22 @@ TEST_F(MqttPublisherTest, BeyondTheLimitTheOldestAreDroppedAndJournalledOnce) {
   runtime->AddEventSink(&sink);
   StartPublisher(broker.port(), "lim", /*limit=*/5);
   ASSERT_TRUE(WaitFor([&] { return publisher->status().state == MqttPublisher::State::kRetrying; }));
+  // The station may have journalled an event of its own by now (a late reply
+  // on a loaded machine): it waits in the queue too, the oldest of all.
+  const int64_t queuedBefore = publisher->status().waiting;
+  ASSERT_LE(queuedBefore, 5);
   JournalMixed(0, 12);
   // 12 events and the one saying so, 13 messages: the newest 5 are kept.
   EXPECT_EQ(sink.Count(EventKind::kMessagesDropped), 1);
-  EXPECT_EQ(publisher->status().dropped, 8);
+  EXPECT_EQ(publisher->status().dropped, 8 + queuedBefore);
   EXPECT_EQ(publisher->status().waiting, 5);
 
   ASSERT_TRUE(broker.Start()) << broker.Log();
   MqttReader reader(broker.port(), "windscope/lim/#", "lim-reader");
   ASSERT_TRUE(WaitConnected());
-  ASSERT_TRUE(WaitFor([&] { return reader.Count("windscope/lim/alarm") + reader.Count("windscope/lim/event") >= 5; }));
-  test::Pump(300);
-  std::vector<std::string> texts;
-  for (const auto& [t, p] : reader.Messages()) {
-    if (t == "windscope/lim/alarm" || t == "windscope/lim/event") texts.push_back(JsonField(p, "text"));
-  }
-  EXPECT_EQ(texts, (std::vector<std::string>{"e7", "e8", "e9", "e10", "e11"}));
+  ASSERT_TRUE(WaitFor([&] { return Texts(reader).size() >= 5; }));
+  test::Pump(300);  // room for a wrongly kept older one or a repeat to show
+  EXPECT_EQ(Texts(reader), (std::vector<std::string>{"e7", "e8", "e9", "e10", "e11"}));
   EXPECT_EQ(sink.Count(EventKind::kMessagesDropped), 1);
   runtime->RemoveEventSink(&sink);
 }
