@@ -337,12 +337,8 @@ TEST_F(ConfigStationTest, PlantOutputsGoToTheIniAndTheModbusServerFollowsWhileTh
   ModbusOutput modbus(main->runtime());  // as the program runs it beside the window
   modbus.Apply();
   ASSERT_EQ(modbus.Status().state, ModbusServer::State::kOff);
-  int port = 0;
-  {
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    port = probe.serverPort();
-  }
+  const int port = test::FreeLoopbackPort();
+  ASSERT_GT(port, 0);
   auto line = [](CConfig& d, int id) { return qobject_cast<QLineEdit*>(d.Control(id)); };
 
   // Cancel after editing writes nothing.

@@ -34,12 +34,8 @@ TEST(WindscopeProgram, ServesModbusRegistersWhenTheStationIniSaysSo) {
   site.firstLoggerHost = QHostAddress(LoopbackAddress(130)).toIPv4Address();
   std::string error;
   ASSERT_TRUE(WriteSimConfig(dir.path().toStdString(), site, &error)) << error;
-  int port = 0;
-  {
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    port = probe.serverPort();
-  }
+  const int port = test::FreeLoopbackPort();
+  ASSERT_GT(port, 0);
   StationIni ini;
   ini.modbus.enabled = true;
   ini.modbus.address = "127.0.0.1";

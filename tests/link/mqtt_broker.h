@@ -32,12 +32,6 @@ inline bool MqttToolsPresent() {
          !FindProgram(QStringLiteral("mosquitto_passwd")).isEmpty();
 }
 
-inline int FreeLoopbackPort() {
-  QTcpServer probe;
-  if (!probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0)) return 0;
-  return probe.serverPort();
-}
-
 class MqttBroker {
  public:
   // `persistent`: the broker keeps sessions in a file across a restart (stopped
