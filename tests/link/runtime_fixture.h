@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/record_file.h"
+#include "core/system_time.h"
 #include "link/station_runtime.h"
 #include "test_support.h"
 #include "tools/sim/sim_config_writer.h"
@@ -68,6 +70,27 @@ class RuntimeFixture : public ::testing::Test {
     SystemTime day = FromCivilSeconds(CivilSeconds(clock.Now()) - 86400);
     day.hour = day.minute = day.second = 0;
     return day;
+  }
+
+  // What the record file holds for `stack` at a second of the clock (civil seconds).
+  Sample RecordedAt(int stack, int64_t second) const {
+    const SystemTime t = FromCivilSeconds(second);
+    Sample sample;
+    EXPECT_EQ(ReadRecordSamples(dir.path().toStdString(), stack, t.year, t.month,
+                                record::SlotOf(t.day, t.hour, t.minute, t.second), std::span(&sample, 1)),
+              RecordStatus::kOk)
+        << "stack " << stack + 1 << ", second " << second;
+    return sample;
+  }
+
+  // Every second of [first, last] holds a measurement for stacks 0..stacks-1.
+  void ExpectEverySecondRecorded(int stacks, int64_t first, int64_t last) const {
+    ASSERT_GT(last, first);
+    for (int stack = 0; stack < stacks; ++stack) {
+      for (int64_t s = first; s <= last; ++s) {
+        EXPECT_NE(RecordedAt(stack, s), Sample{}) << "stack " << stack + 1 << ", second " << s - first;
+      }
+    }
   }
 
   int64_t LiveReplies(int stack) const {

@@ -14,14 +14,7 @@ class RuntimeRecordingTest : public RuntimeFixture {
     return WaitFor([&] { return Now() >= second; }, static_cast<int>((second - Now()) * 1000 + 10000));
   }
   // The recorded sample of stack 0 at a second of the clock.
-  Sample At(int64_t second) const {
-    const SystemTime t = FromCivilSeconds(second);
-    Sample s;
-    EXPECT_EQ(ReadRecordSamples(dir.path().toStdString(), 0, t.year, t.month,
-                                record::SlotOf(t.day, t.hour, t.minute, t.second), std::span(&s, 1)),
-              RecordStatus::kOk);
-    return s;
-  }
+  Sample At(int64_t second) const { return RecordedAt(0, second); }
 };
 
 TEST_F(RuntimeRecordingTest, SilentLoggerLeavesItsSecondsEmptyAndTheDayPartlyRecorded) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/record_file.h"
 #include "link/station_journal.h"
 #include "runtime_fixture.h"
 
@@ -55,17 +54,7 @@ TEST_F(UnwritableJournalTest, PollingAlarmsAndRecordingGoOnAsWithAHealthyJournal
   EXPECT_EQ(problems, 1);
   EXPECT_TRUE(journal->failing());
 
-  ASSERT_GT(lastSecond, firstSecond);
-  for (int stack = 0; stack < 2; ++stack) {
-    for (int64_t s = firstSecond; s <= lastSecond; ++s) {
-      const SystemTime t = FromCivilSeconds(s);
-      Sample sample;
-      ASSERT_EQ(ReadRecordSamples(dir.path().toStdString(), stack, t.year, t.month,
-                                  record::SlotOf(t.day, t.hour, t.minute, t.second), std::span(&sample, 1)),
-                RecordStatus::kOk);
-      EXPECT_NE(sample, Sample{}) << "stack " << stack + 1 << ", second " << s - firstSecond;
-    }
-  }
+  ExpectEverySecondRecorded(2, firstSecond, lastSecond);
 }
 
 }  // namespace
